@@ -1,0 +1,33 @@
+// The command-line front end: argument conversion, dispatch and the command drivers.
+// Each function takes the streams it writes to, so tests can run a whole command in-process.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace Quorl {
+
+// One narrow string per process argument, the program path at index 0.
+using ArgumentList = std::vector<std::string>;
+
+extern const char* const usageText;
+
+// Narrows a platform wide argument unit by unit: each unit becomes the byte of its low 8 bits.
+// No code page is consulted, so characters above U+00FF turn into unrelated bytes.
+std::string narrowArgument(std::wstring_view wide);
+
+ArgumentList argumentsFromWide(int argc, const wchar_t* const* argv);
+ArgumentList argumentsFromNarrow(int argc, const char* const* argv);
+
+// Picks the command from args[1], checks the argument count and runs the command's driver.
+// Returns the process exit status.
+int runCommandLine(const ArgumentList& args, std::ostream& out, std::ostream& err);
+
+// -createTagsInfo <InputFile> <OutputFile>
+int createTagsInfo(const ArgumentList& args, std::ostream& err);
+// -createClassReg <InputFile> <OutputFile> [ignored]
+int createClassReg(const ArgumentList& args, std::ostream& err);
+
+} // namespace Quorl

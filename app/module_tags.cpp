@@ -1,0 +1,24 @@
+#include "module_tags.h"
+
+#include <ostream>
+
+namespace Quorl {
+
+std::unique_ptr<TagList> parseModuleTags(TagHeaderParser& parser, const std::string& path,
+                                         std::ostream& err)
+{
+    std::unique_ptr<TagList> tags = parser.parseTagFile(path);
+    if (!tags || parser.errorFlag != 0) {
+        err << "Parser error:\n" << parser.errorText;
+        return nullptr;
+    }
+    return tags;
+}
+
+int reportWriteFailure(const std::string& path, const std::string& reason, std::ostream& err)
+{
+    err << "error, could not write " << path << ": " << reason << "\n";
+    return 1;
+}
+
+} // namespace Quorl

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "tag_library.h"
+
+#include <iosfwd>
+#include <memory>
+#include <string>
+
+namespace Quorl {
+
+// Parses the module's tag file with `parser`. On failure (no list, or the error flag set) prints
+// "Parser error:" and the parser's error text on `err` and returns no list.
+std::unique_ptr<TagList> parseModuleTags(TagHeaderParser& parser, const std::string& path,
+                                         std::ostream& err);
+
+// Reports an output that could not be written; the command then exits with status 1.
+int reportWriteFailure(const std::string& path, const std::string& reason, std::ostream& err);
+
+} // namespace Quorl

@@ -1,0 +1,29 @@
+// The "CLASSES" entry grammar and the class-registration source generator.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace Quorl {
+
+class TagList;
+
+// One accepted "CLASSES" value.
+struct ClassEntry {
+    std::string className;
+    std::string headerFile;    // empty unless the value names a header
+    std::string baseClassExpr; // "NULL", or the base class followed by "::getClass()"
+};
+
+// Splits one "CLASSES" value into its ClassEntry. A malformed value gives false and, in
+// `message`, the two-line report naming the value's `index` and repeating the value unchanged.
+bool parseClassEntry(std::uint64_t index, const std::string& value, ClassEntry* entry,
+                     std::string* message);
+
+// The whole registration source for the "CLASSES" values of `tags`: includes, then
+// init_<moduleName>() and shutdown_<moduleName>(). At the first malformed value returns the
+// empty text, with that value's report in `message`; nothing of earlier values is kept.
+std::string generateClassRegistration(const TagList& tags, const std::string& moduleName,
+                                      std::string* message);
+
+} // namespace Quorl

@@ -1,0 +1,12 @@
+# Warnings are set per target so that consumers of our targets never inherit them.
+option(QUORL_WARNINGS_AS_ERRORS "Treat compiler warnings as errors" OFF)
+
+function(quorl_set_warnings target)
+    if(MSVC)
+        target_compile_options(${target} PRIVATE /W4 $<$<BOOL:${QUORL_WARNINGS_AS_ERRORS}>:/WX>)
+    else()
+        target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow -Wconversion
+                                                 -Wno-sign-conversion
+                                                 $<$<BOOL:${QUORL_WARNINGS_AS_ERRORS}>:-Werror>)
+    endif()
+endfunction()

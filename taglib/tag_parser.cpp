@@ -1,0 +1,268 @@
+#include "tag_library.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+namespace Quorl {
+namespace {
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+bool isControl(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    return (byte < 0x20 && c != '\t') || byte == 0x7F;
+}
+
+bool isAsciiLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool isNameStart(char c)
+{
+    return isAsciiLetter(c) || c == '_';
+}
+
+bool isNameChar(char c)
+{
+    return isNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
+}
+
+std::string hexByte(char c)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    const auto byte = static_cast<unsigned char>(c);
+    return std::string("0x") + digits[byte >> 4] + digits[byte & 0x0F];
+}
+
+// A byte as a message shows it: printable ASCII as itself, anything else in hex, so a message
+// never carries raw control or 8-bit bytes.
+std::string shownByte(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    return byte >= 0x21 && byte < 0x7F ? std::string(1, c) : hexByte(c);
+}
+
+// Parses one tag file's text line by line into a TagList, collecting a message per bad line.
+class TagTextParser {
+public:
+    TagTextParser(const std::string& sourceName, TagList& tags, std::string& errors)
+        : sourceName_(sourceName), tags_(tags), errors_(errors)
+    {
+    }
+
+    // Returns the number of bad lines seen (reporting stops after maxReportedErrors).
+    int parse(std::string_view text)
+    {
+        std::size_t position = 0;
+        if (text.substr(0, 3) == "\xEF\xBB\xBF") {
+            position = 3;
+        }
+        std::size_t lineNumber = 0;
+        while (position < text.size()) {
+            ++lineNumber;
+            const void* found =
+                std::memchr(text.data() + position, '\n', text.size() - position);
+            const std::size_t lineFeed =
+                found == nullptr ? text.size()
+                                 : static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
+            std::size_t end = lineFeed;
+            if (found != nullptr && end > position && text[end - 1] == '\r') {
+                --end;
+            }
+            parseLine(text.substr(position, end - position), lineNumber);
+            if (errorCount_ > maxReportedErrors) {
+                break;
+            }
+            position = found == nullptr ? text.size() : lineFeed + 1;
+        }
+        return errorCount_;
+    }
+
+private:
+    void parseLine(std::string_view line, std::size_t lineNumber)
+    {
+        lineNumber_ = lineNumber;
+        for (std::size_t i = 0; i < line.size(); ++i) {
+            if (isControl(line[i])) {
+                fail(i, "control character " + hexByte(line[i]) + " is not allowed");
+                return;
+            }
+        }
+
+        std::size_t i = skipBlanks(line, 0);
+        if (i == line.size() || line[i] == '#') {
+            return;
+        }
+        if (line[i] == '=') {
+            fail(i, "missing tag name before '='");
+            return;
+        }
+        if (!isNameStart(line[i])) {
+            fail(i, "tag name must start with a letter or '_', not '" + shownByte(line[i]) + "'");
+            return;
+        }
+        const std::size_t nameStart = i;
+        while (i < line.size() && isNameChar(line[i])) {
+            ++i;
+        }
+        const std::string_view name = line.substr(nameStart, i - nameStart);
+        if (i < line.size() && !isBlank(line[i]) && line[i] != '=') {
+            fail(i, "invalid character '" + shownByte(line[i]) + "' in tag name");
+            return;
+        }
+        i = skipBlanks(line, i);
+        if (i == line.size() || line[i] != '=') {
+            fail(i, "expected '=' after tag name '" + std::string(name) + "'");
+            return;
+        }
+        i = skipBlanks(line, i + 1);
+
+        if (i < line.size() && line[i] == '"') {
+            parseQuotedValue(line, i, name);
+            return;
+        }
+        std::size_t end = line.size();
+        while (end > i && isBlank(line[end - 1])) {
+            --end;
+        }
+        tags_.addValue(name, line.substr(i, end - i));
+    }
+
+    void parseQuotedValue(std::string_view line, std::size_t openingQuote, std::string_view name)
+    {
+        value_.clear();
+        std::size_t i = openingQuote + 1;
+        for (;;) {
+            if (i >= line.size()) {
+                fail(openingQuote, "unterminated quoted value");
+                return;
+            }
+            const char c = line[i];
+            if (c == '"') {
+                break;
+            }
+            if (c == '\\') {
+                if (i + 1 >= line.size()) {
+                    fail(openingQuote, "unterminated quoted value");
+                    return;
+                }
+                const char escaped = line[i + 1];
+                if (escaped != '"' && escaped != '\\') {
+                    const std::string shown = shownByte(escaped);
+                    fail(i, (shown.size() == 1 ? "unknown escape sequence '\\" + shown + "'"
+                                               : "unknown escape sequence: '\\' before byte " + shown) +
+                                "; only \\\" and \\\\ are allowed");
+                    return;
+                }
+                value_ += escaped;
+                i += 2;
+                continue;
+            }
+            value_ += c;
+            ++i;
+        }
+        const std::size_t after = skipBlanks(line, i + 1);
+        if (after != line.size()) {
+            fail(after, "unexpected text after closing quote");
+            return;
+        }
+        tags_.addValue(name, value_);
+    }
+
+    static std::size_t skipBlanks(std::string_view line, std::size_t i)
+    {
+        while (i < line.size() && isBlank(line[i])) {
+            ++i;
+        }
+        return i;
+    }
+
+    void fail(std::size_t offset, const std::string& what)
+    {
+        ++errorCount_;
+        if (errorCount_ > maxReportedErrors) {
+            errors_ += sourceName_ + ": error: too many errors, stopping now\n";
+            return;
+        }
+        errors_ += sourceName_ + ":" + std::to_string(lineNumber_) + ":" +
+                   std::to_string(offset + 1) + ": error: " + what + "\n";
+    }
+
+    const std::string& sourceName_;
+    TagList& tags_;
+    std::string& errors_;
+    std::string value_;
+    std::size_t lineNumber_ = 0;
+    int errorCount_ = 0;
+};
+
+bool readWholeFile(const std::string& path, std::string* contents, std::string* reason)
+{
+    errno = 0;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        *reason = std::strerror(errno);
+        return false;
+    }
+    std::error_code sizeError;
+    const auto expected = std::filesystem::file_size(path, sizeError);
+    // One byte more than expected lets the first read meet end-of-file without growing.
+    contents->resize(sizeError ? 4096 : static_cast<std::size_t>(expected) + 1);
+    std::size_t used = 0;
+    for (;;) {
+        if (used == contents->size()) {
+            contents->resize(contents->size() * 2);
+        }
+        used += std::fread(contents->data() + used, 1, contents->size() - used, file);
+        if (used < contents->size()) {
+            if (std::ferror(file) != 0) {
+                *reason = std::strerror(errno != 0 ? errno : EIO);
+                std::fclose(file);
+                return false;
+            }
+            if (std::feof(file) != 0) {
+                break;
+            }
+        }
+    }
+    std::fclose(file);
+    contents->resize(used);
+    return true;
+}
+
+} // namespace
+
+std::unique_ptr<TagList> TagHeaderParser::parseTagText(std::string_view text,
+                                                       const std::string& sourceName)
+{
+    errorText.clear();
+    errorFlag = 0;
+    auto tags = std::make_unique<TagList>(removePathFromFilename(sourceName));
+    TagTextParser parser(sourceName, *tags, errorText);
+    if (parser.parse(text) > 0) {
+        errorFlag = 1;
+    }
+    return tags;
+}
+
+std::unique_ptr<TagList> TagHeaderParser::parseTagFile(const std::string& path)
+{
+    std::string contents;
+    std::string reason;
+    if (!readWholeFile(path, &contents, &reason)) {
+        errorText = path + ": error: cannot read file: " + reason + "\n";
+        errorFlag = 1;
+        return nullptr;
+    }
+    return parseTagText(contents, path);
+}
+
+} // namespace Quorl

@@ -1,0 +1,419 @@
+#include "file_output.h"
+#include "tag_library.h"
+
+#include <gtest/gtest.h>
+
+#include <QString>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <utility>
+#include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using Quorl::TagHeaderParser;
+using Quorl::TagList;
+
+namespace {
+
+using Pairs = std::vector<std::pair<std::string, std::string>>;
+
+Pairs pairsOf(const TagList& tags)
+{
+    Pairs pairs;
+    for (std::size_t i = 0; i < tags.valueCount(); ++i) {
+        pairs.emplace_back(tags.nameAt(i), std::string(tags.valueAt(i)));
+    }
+    return pairs;
+}
+
+// Parses `text` that must be free of errors.
+Pairs parseGood(std::string_view text)
+{
+    TagHeaderParser parser;
+    const auto tags = parser.parseTagText(text, "m.tags");
+    EXPECT_EQ(parser.errorFlag, 0);
+    EXPECT_EQ(parser.errorText, "");
+    return tags ? pairsOf(*tags) : Pairs{};
+}
+
+std::string errorsOf(std::string_view text)
+{
+    TagHeaderParser parser;
+    const auto tags = parser.parseTagText(text, "dir/m.tags");
+    EXPECT_TRUE(tags != nullptr);
+    EXPECT_EQ(parser.errorFlag != 0, !parser.errorText.empty());
+    return parser.errorText;
+}
+
+std::string readFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream contents;
+    contents << in.rdbuf();
+    return contents.str();
+}
+
+// A fresh, empty directory for one test.
+fs::path scratchDir(const std::string& name)
+{
+    const fs::path dir = fs::temp_directory_path() /
+                         ("quorl-taglib-" + std::to_string(getpid()) + "-" + name);
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    return dir;
+}
+
+TEST(TagParser, KeepsEveryValueInFileOrder)
+{
+    const Pairs pairs = parseGood("CLASSES = Shape\n"
+                                  "VERSION = 1\n"
+                                  "CLASSES = Circle inherits Shape\n"
+                                  "classes = lower case is another tag\n");
+    const Pairs expected = {{"CLASSES", "Shape"},
+                            {"VERSION", "1"},
+                            {"CLASSES", "Circle inherits Shape"},
+                            {"classes", "lower case is another tag"}};
+    EXPECT_EQ(pairs, expected);
+
+    TagHeaderParser parser;
+    const auto tags = parser.parseTagText("A = 1\nB = 2\nA = 3\n", "m.tags");
+    EXPECT_EQ(tags->getAllValues("A"), (std::vector<std::string>{"1", "3"}));
+    EXPECT_EQ(tags->getAllValues("a"), std::vector<std::string>{});
+    EXPECT_EQ(tags->tagCount(), 2u);
+}
+
+TEST(TagParser, LayoutBlanksAndComments)
+{
+    const Pairs pairs = parseGood("\n"
+                                  "   \t \n"
+                                  "# a comment\n"
+                                  "  \t# an indented comment\n"
+                                  "\t NAME\t=\t value with  inner  blanks \t\n"
+                                  "a.b-c_9=x\n"
+                                  "_X = # not a comment\n"
+                                  "EMPTY =\n"
+                                  "EMPTY2 =   \t\n"
+                                  "EQ = a = b\n"
+                                  "Q = say \"hi\"\n"
+                                  "HIGH = caf\xE9 \xFF\x80\n");
+    const Pairs expected = {{"NAME", "value with  inner  blanks"},
+                            {"a.b-c_9", "x"},
+                            {"_X", "# not a comment"},
+                            {"EMPTY", ""},
+                            {"EMPTY2", ""},
+                            {"EQ", "a = b"},
+                            {"Q", "say \"hi\""},
+                            {"HIGH", "caf\xE9 \xFF\x80"}};
+    EXPECT_EQ(pairs, expected);
+}
+
+TEST(TagParser, QuotedValues)
+{
+    const Pairs pairs = parseGood("A = \"  Circle derives Shape  \"\n"
+                                  "B = \"\"\n"
+                                  "C = \"a \\\"quoted\\\" \\\\ word\"  \t\n"
+                                  "D = \"\t# tab and hash\t\"\n"
+                                  "E = x\"not quoted\"\n");
+    const Pairs expected = {{"A", "  Circle derives Shape  "},
+                            {"B", ""},
+                            {"C", "a \"quoted\" \\ word"},
+                            {"D", "\t# tab and hash\t"},
+                            {"E", "x\"not quoted\""}};
+    EXPECT_EQ(pairs, expected);
+}
+
+TEST(TagParser, LineEndsAndByteOrderMark)
+{
+    const Pairs expected = {{"A", "1"}, {"B", "2"}, {"C", "3"}};
+    EXPECT_EQ(parseGood("A = 1\r\nB = 2\r\nC = 3\r\n"), expected);
+    EXPECT_EQ(parseGood("A = 1\nB = 2\r\nC = 3"), expected);
+    EXPECT_EQ(parseGood("\xEF\xBB\xBF" "A = 1\nB = 2\nC = 3\n"), expected);
+    EXPECT_EQ(parseGood("A = \"1\"\r\n\r\n# x\r\nB = 2 \r\nC = 3"), expected);
+    EXPECT_EQ(parseGood(""), Pairs{});
+    EXPECT_EQ(parseGood("\xEF\xBB\xBF"), Pairs{});
+}
+
+// Every kind of error, with its line and column (counted from 1, after a byte-order mark).
+TEST(TagParser, ReportsEachErrorWithItsPlace)
+{
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"NAME value\n", "dir/m.tags:1:6: error: expected '=' after tag name 'NAME'\n"},
+        {"NAME\n", "dir/m.tags:1:5: error: expected '=' after tag name 'NAME'\n"},
+        {"  = value\n", "dir/m.tags:1:3: error: missing tag name before '='\n"},
+        {"9LIVES = x\n",
+         "dir/m.tags:1:1: error: tag name must start with a letter or '_', not '9'\n"},
+        {"\xC3\xA9t\xC3\xA9 = x\n",
+         "dir/m.tags:1:1: error: tag name must start with a letter or '_', not '0xC3'\n"},
+        {"NA$ME = x\n", "dir/m.tags:1:3: error: invalid character '$' in tag name\n"},
+        {"A = \"open\n", "dir/m.tags:1:5: error: unterminated quoted value\n"},
+        {"A = \"ends in backslash\\\"\n", "dir/m.tags:1:5: error: unterminated quoted value\n"},
+        {"A = \"x\" y\n", "dir/m.tags:1:9: error: unexpected text after closing quote\n"},
+        {"A = \"a\\nb\"\n", "dir/m.tags:1:7: error: unknown escape sequence '\\n'; only \\\" and "
+                            "\\\\ are allowed\n"},
+        {"A = \"a\\\xE9\"\n", "dir/m.tags:1:7: error: unknown escape sequence: '\\' before byte "
+                              "0xE9; only \\\" and \\\\ are allowed\n"},
+        {"A = a\x01z\n", "dir/m.tags:1:6: error: control character 0x01 is not allowed\n"},
+        {"A = a\rb\n", "dir/m.tags:1:6: error: control character 0x0D is not allowed\n"},
+        {"A = 1\r", "dir/m.tags:1:6: error: control character 0x0D is not allowed\n"},
+        {"# comment \x7F\n", "dir/m.tags:1:11: error: control character 0x7F is not allowed\n"},
+        {std::string("A = \0\n", 6), "dir/m.tags:1:5: error: control character 0x00 is not "
+                                     "allowed\n"},
+        {"\xEF\xBB\xBF" "AB CD\n", "dir/m.tags:1:4: error: expected '=' after tag name 'AB'\n"},
+    };
+    for (const auto& [text, expected] : cases) {
+        EXPECT_EQ(errorsOf(text), expected) << "input: " << text;
+    }
+}
+
+TEST(TagParser, BadLinesAreAllReportedAndGoodLinesKept)
+{
+    TagHeaderParser parser;
+    const auto tags = parser.parseTagText("A = 1\nbroken\r\nB = 2\n= 3\nC = 4", "m.tags");
+    ASSERT_NE(tags, nullptr);
+    EXPECT_NE(parser.errorFlag, 0);
+    EXPECT_EQ(parser.errorText, "m.tags:2:7: error: expected '=' after tag name 'broken'\n"
+                                "m.tags:4:1: error: missing tag name before '='\n");
+    EXPECT_EQ(pairsOf(*tags), (Pairs{{"A", "1"}, {"B", "2"}, {"C", "4"}}));
+
+    // A later parse with the same parser starts clean.
+    parser.parseTagText("A = 1\n", "m.tags");
+    EXPECT_EQ(parser.errorFlag, 0);
+    EXPECT_EQ(parser.errorText, "");
+}
+
+TEST(TagParser, StopsReportingAfterTwentyErrors)
+{
+    std::string text;
+    for (int i = 0; i < 30; ++i) {
+        text += "bad line\n";
+    }
+    const std::string errors = errorsOf(text);
+    std::string expected;
+    for (int line = 1; line <= Quorl::maxReportedErrors; ++line) {
+        expected += "dir/m.tags:" + std::to_string(line) + ":5: error: expected '=' after tag "
+                    "name 'bad'\n";
+    }
+    expected += "dir/m.tags: error: too many errors, stopping now\n";
+    EXPECT_EQ(errors, expected);
+}
+
+TEST(TagParser, UnreadableFiles)
+{
+    const fs::path dir = scratchDir("unreadable");
+    TagHeaderParser parser;
+
+    const std::string missing = (dir / "missing.tags").string();
+    EXPECT_EQ(parser.parseTagFile(missing), nullptr);
+    EXPECT_NE(parser.errorFlag, 0);
+    EXPECT_EQ(parser.errorText, missing + ": error: cannot read file: No such file or directory\n");
+
+    EXPECT_EQ(parser.parseTagFile(dir.string()), nullptr);
+    EXPECT_EQ(parser.errorText, dir.string() + ": error: cannot read file: Is a directory\n");
+
+    // Opens fine but fails on reading: the unmapped first page of our own memory.
+    EXPECT_EQ(parser.parseTagFile("/proc/self/mem"), nullptr);
+    EXPECT_EQ(parser.errorText, "/proc/self/mem: error: cannot read file: Input/output error\n");
+
+    const fs::path locked = dir / "locked.tags";
+    std::ofstream(locked) << "A = 1\n";
+    chmod(locked.c_str(), 0);
+    if (geteuid() != 0) {
+        EXPECT_EQ(parser.parseTagFile(locked.string()), nullptr);
+        EXPECT_EQ(parser.errorText,
+                  locked.string() + ": error: cannot read file: Permission denied\n");
+    }
+    fs::remove_all(dir);
+}
+
+TEST(TagParser, ReadsFilesOfAnySize)
+{
+    const fs::path dir = scratchDir("sizes");
+    for (const std::size_t count : {0, 1, 1000, 100000}) {
+        std::string text;
+        for (std::size_t i = 0; i < count; ++i) {
+            text += "CLASSES = Class" + std::to_string(i) + " inherits Base\n";
+        }
+        const fs::path path = dir / "m.tags";
+        std::ofstream(path, std::ios::binary) << text;
+        TagHeaderParser parser;
+        const auto tags = parser.parseTagFile(path.string());
+        ASSERT_NE(tags, nullptr);
+        EXPECT_EQ(parser.errorFlag, 0);
+        ASSERT_EQ(tags->valueCount(), count);
+        if (count > 0) {
+            EXPECT_EQ(tags->valueAt(count - 1),
+                      "Class" + std::to_string(count - 1) + " inherits Base");
+        }
+        EXPECT_EQ(tags->sourceName(), "m.tags");
+    }
+    fs::remove_all(dir);
+}
+
+TEST(TagRendering, CommentsThenOneLinePerValue)
+{
+    TagHeaderParser parser;
+    const auto tags = parser.parseTagText("CLASSES = Shape\n"
+                                          "X=   \"  padded \"\n"
+                                          "CLASSES = Circle   inherits Shape\n"
+                                          "E =\n"
+                                          "Q = \"\\\"starts with a quote\"\n"
+                                          "B = back\\slash \"inside\"\n",
+                                          "some/dir/geometry.tags");
+    EXPECT_EQ(tags->renderText(), "# tags of geometry.tags\n"
+                                  "# 6 values, 5 distinct tags\n"
+                                  "CLASSES = Shape\n"
+                                  "X = \"  padded \"\n"
+                                  "CLASSES = Circle   inherits Shape\n"
+                                  "E = \n"
+                                  "Q = \"\\\"starts with a quote\"\n"
+                                  "B = back\\slash \"inside\"\n");
+
+    const auto one = parser.parseTagText("A = 1\n", "one.tags");
+    EXPECT_EQ(one->renderText(), "# tags of one.tags\n# 1 value, 1 distinct tag\nA = 1\n");
+    const auto none = parser.parseTagText("", "bad\nname.tags");
+    EXPECT_EQ(none->renderText(), "# tags of bad?name.tags\n# 0 values, 0 distinct tags\n");
+}
+
+void expectRoundTrip(const TagList& tags)
+{
+    TagHeaderParser parser;
+    const std::string text = tags.renderText();
+    const auto again = parser.parseTagText(text, "rendered.tags");
+    ASSERT_EQ(parser.errorText, "") << text;
+    EXPECT_EQ(pairsOf(*again), pairsOf(tags)) << text;
+}
+
+TEST(TagRendering, ReadsBackAsTheSameValues)
+{
+    TagList tags("m.tags");
+    for (const char* value : {"", " ", "\t", "\"", "\"\"", "\\", "a\\", " lead", "trail\t",
+                              "\"open", "close\"", "# hash", "x = y", "\xEF\xBB\xBF" "bom",
+                              "\xFF\xFE high"}) {
+        tags.addValue("V", value);
+    }
+    expectRoundTrip(tags);
+
+    // Generated lists: names and values from every allowed byte, ends included.
+    std::mt19937 random(20261207);
+    const std::string nameStart = "abcXYZ_";
+    const std::string nameRest = nameStart + "09-.";
+    std::string valueBytes = " \t\"\\#=";
+    for (int byte = 0x20; byte < 0x100; ++byte) {
+        if (byte != 0x7F) {
+            valueBytes += static_cast<char>(byte);
+        }
+    }
+    auto pick = [&](const std::string& from) { return from[random() % from.size()]; };
+    for (int round = 0; round < 200; ++round) {
+        TagList generated("gen.tags");
+        const int values = static_cast<int>(random() % 20);
+        for (int v = 0; v < values; ++v) {
+            std::string name(1, pick(nameStart));
+            for (auto n = random() % 6; n > 0; --n) {
+                name += pick(nameRest);
+            }
+            std::string value;
+            for (auto n = random() % 12; n > 0; --n) {
+                value += pick(valueBytes);
+            }
+            generated.addValue(name, value);
+        }
+        expectRoundTrip(generated);
+    }
+}
+
+TEST(TagRendering, WritesTheFileOrSaysWhyNot)
+{
+    const fs::path dir = scratchDir("render");
+    TagList tags("m.tags");
+    tags.addValue("A", "1");
+    std::string reason;
+
+    const fs::path out = dir / "tags.txt";
+    ASSERT_TRUE(tags.writeTextToFile(out.string(), &reason)) << reason;
+    EXPECT_EQ(readFile(out), tags.renderText());
+
+    EXPECT_FALSE(tags.writeTextToFile((dir / "no" / "tags.txt").string(), &reason));
+    EXPECT_EQ(reason, "No such file or directory");
+    fs::remove_all(dir);
+}
+
+TEST(FileOutput, ReplacesWholeFilesAndLeavesNothingOnFailure)
+{
+    const fs::path dir = scratchDir("output");
+    const fs::path out = dir / "out.cpp";
+    std::string reason;
+
+    ASSERT_TRUE(Quorl::writeFileReplacing(out.string(), "first\n", &reason)) << reason;
+    ASSERT_TRUE(Quorl::writeFileReplacing(out.string(), "second\n", &reason)) << reason;
+    EXPECT_EQ(readFile(out), "second\n");
+    const std::string big(8 << 20, 'x');
+    ASSERT_TRUE(Quorl::writeFileReplacing(out.string(), big, &reason)) << reason;
+    EXPECT_EQ(readFile(out), big);
+
+    // The output path is a directory: the rename fails and the temporary file goes away.
+    fs::create_directory(dir / "taken");
+    EXPECT_FALSE(Quorl::writeFileReplacing((dir / "taken").string(), "x", &reason));
+    EXPECT_EQ(reason, "Is a directory");
+
+    EXPECT_FALSE(Quorl::writeFileReplacing((dir / "missing" / "out.cpp").string(), "x", &reason));
+    EXPECT_EQ(reason, "No such file or directory");
+
+    std::vector<std::string> left;
+    for (const auto& item : fs::directory_iterator(dir)) {
+        left.push_back(item.path().filename().string());
+    }
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"out.cpp", "taken"}));
+
+    // A relative path writes into the working directory.
+    const fs::path previous = fs::current_path();
+    fs::current_path(dir);
+    EXPECT_TRUE(Quorl::writeFileReplacing("plain.txt", "p", &reason)) << reason;
+    fs::current_path(previous);
+    EXPECT_EQ(readFile(dir / "plain.txt"), "p");
+    fs::remove_all(dir);
+}
+
+TEST(StringHelpers, RemovePathFromFilename)
+{
+    EXPECT_EQ(Quorl::removePathFromFilename("dir/sub/Geometry.module.tags"), "Geometry.module.tags");
+    EXPECT_EQ(Quorl::removePathFromFilename("C:\\mods\\geo.tags"), "geo.tags");
+    EXPECT_EQ(Quorl::removePathFromFilename("a\\b/c.tags"), "c.tags");
+    EXPECT_EQ(Quorl::removePathFromFilename("plain.tags"), "plain.tags");
+    EXPECT_EQ(Quorl::removePathFromFilename("dir/"), "");
+    EXPECT_EQ(Quorl::removePathFromFilename(""), "");
+}
+
+TEST(StringHelpers, ExtractToChar)
+{
+    std::string text = "Geometry.module.tags";
+    EXPECT_EQ(Quorl::extractToChar(text, '.'), "Geometry");
+    EXPECT_EQ(text, "module.tags");
+    EXPECT_EQ(Quorl::extractToChar(text, '.'), "module");
+    EXPECT_EQ(Quorl::extractToChar(text, '.'), "tags");
+    EXPECT_EQ(text, "");
+
+    std::string leadingDot = ".hidden";
+    EXPECT_EQ(Quorl::extractToChar(leadingDot, '.'), "");
+    EXPECT_EQ(leadingDot, "hidden");
+}
+
+TEST(StringHelpers, QStringRoundTripKeepsEveryByte)
+{
+    std::string all;
+    for (int byte = 0; byte < 256; ++byte) {
+        all += static_cast<char>(byte);
+    }
+    const QString text = QString::fromLatin1(all.data(), static_cast<qsizetype>(all.size()));
+    ASSERT_EQ(text.size(), 256);
+    EXPECT_EQ(Quorl::qString2STLString(text), all);
+}
+
+} // namespace
