@@ -4,14 +4,13 @@
 
 namespace Quorl {
 
-const char* const usageText =
-    "usage: quorlModuleParser -command <parameters>\n"
-    "where -command offers the following options:\n"
-    "\n"
-    "quorlModuleParser -createTagsInfo <InputFile> <OutputFile>\n"
-    "quorlModuleParser -createClassReg <InputFile> <OutputFile>\n"
-    "quorlModuleParser -rebuild <InputDirectory> <OutputDirectory>\n"
-    "\n";
+const char* const usageText = "usage: quorlModuleParser -command <parameters>\n"
+                              "where -command offers the following options:\n"
+                              "\n"
+                              "quorlModuleParser -createTagsInfo <InputFile> <OutputFile>\n"
+                              "quorlModuleParser -createClassReg <InputFile> <OutputFile>\n"
+                              "quorlModuleParser -rebuild <InputDirectory> <OutputDirectory>\n"
+                              "\n";
 
 int runCommandLine(const ArgumentList& args, std::ostream& out, std::ostream& err)
 {

@@ -24,9 +24,10 @@ bool parseClassEntry(std::uint64_t index, const std::string& value, ClassEntry* 
 {
     *entry = ClassEntry{};
     // Read as NUL-terminated text on purpose: a value is taken up to its first NUL byte.
-    const QStringList words = QString::fromLatin1(value.c_str())
-                                  .trimmed()
-                                  .split(QStringLiteral(" "), Qt::KeepEmptyParts, Qt::CaseSensitive);
+    const QStringList words =
+        QString::fromLatin1(value.c_str())
+            .trimmed()
+            .split(QStringLiteral(" "), Qt::KeepEmptyParts, Qt::CaseSensitive);
     switch (words.size()) {
     case 5:
         entry->className = qString2STLString(words[0]);

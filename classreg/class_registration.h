@@ -9,7 +9,8 @@ namespace Quorl {
 class TagList;
 
 // One accepted "CLASSES" value.
-struct ClassEntry {
+struct ClassEntry
+{
     std::string className;
     std::string headerFile;    // empty unless the value names a header
     std::string baseClassExpr; // "NULL", or the base class followed by "::getClass()"

@@ -16,7 +16,8 @@ class QString;
 namespace Quorl {
 
 // Every (name, value) pair of one tag file, in file order. A tag may occur any number of times.
-class TagList {
+class TagList
+{
 public:
     TagList() = default;
     explicit TagList(std::string sourceName);
@@ -44,7 +45,8 @@ public:
     const std::string& sourceName() const { return sourceName_; }
 
 private:
-    struct Entry {
+    struct Entry
+    {
         std::size_t offset;
         std::size_t length;
         std::uint32_t name;
@@ -60,7 +62,8 @@ private:
 // Reads tag files. After each parse, `errorText` holds one line per problem and `errorFlag` is
 // non-zero when there was any problem. A file with bad lines still yields the list of its good
 // lines; a file that cannot be read yields no list at all.
-class TagHeaderParser {
+class TagHeaderParser
+{
 public:
     std::unique_ptr<TagList> parseTagFile(const std::string& path);
     // The same parse over text already in memory; `sourceName` stands for the path in messages.

@@ -15,7 +15,8 @@ bool isBlank(char c)
 // only such values need quoting to read back unchanged.
 bool needsQuotes(std::string_view value)
 {
-    return !value.empty() && (isBlank(value.front()) || isBlank(value.back()) || value.front() == '"');
+    return !value.empty() &&
+           (isBlank(value.front()) || isBlank(value.back()) || value.front() == '"');
 }
 
 void appendQuoted(std::string& out, std::string_view value)

@@ -51,7 +51,8 @@ std::string shownByte(char c)
 }
 
 // Parses one tag file's text line by line into a TagList, collecting a message per bad line.
-class TagTextParser {
+class TagTextParser
+{
 public:
     TagTextParser(const std::string& sourceName, TagList& tags, std::string& errors)
         : sourceName_(sourceName), tags_(tags), errors_(errors)
@@ -68,11 +69,11 @@ public:
         std::size_t lineNumber = 0;
         while (position < text.size()) {
             ++lineNumber;
-            const void* found =
-                std::memchr(text.data() + position, '\n', text.size() - position);
+            const void* found = std::memchr(text.data() + position, '\n', text.size() - position);
             const std::size_t lineFeed =
-                found == nullptr ? text.size()
-                                 : static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
+                found == nullptr
+                    ? text.size()
+                    : static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
             std::size_t end = lineFeed;
             if (found != nullptr && end > position && text[end - 1] == '\r') {
                 --end;
@@ -157,8 +158,9 @@ private:
                 const char escaped = line[i + 1];
                 if (escaped != '"' && escaped != '\\') {
                     const std::string shown = shownByte(escaped);
-                    fail(i, (shown.size() == 1 ? "unknown escape sequence '\\" + shown + "'"
-                                               : "unknown escape sequence: '\\' before byte " + shown) +
+                    fail(i, (shown.size() == 1
+                                 ? "unknown escape sequence '\\" + shown + "'"
+                                 : "unknown escape sequence: '\\' before byte " + shown) +
                                 "; only \\\" and \\\\ are allowed");
                     return;
                 }

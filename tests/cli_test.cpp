@@ -71,7 +71,8 @@ std::vector<std::string> readArguments(const fs::path& path)
     return args;
 }
 
-struct RunResult {
+struct RunResult
+{
     std::string out;
     std::string err;
     int status = -1;
@@ -123,7 +124,9 @@ std::vector<std::string> caseNames()
     return names;
 }
 
-class CommandLine : public testing::TestWithParam<std::string> {};
+class CommandLine : public testing::TestWithParam<std::string>
+{
+};
 
 TEST_P(CommandLine, MatchesGoldenFiles)
 {
@@ -168,6 +171,8 @@ TEST_P(CommandLine, MatchesGoldenFiles)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, CommandLine, testing::ValuesIn(caseNames()),
-                         [](const testing::TestParamInfo<std::string>& param) { return param.param; });
+                         [](const testing::TestParamInfo<std::string>& param) {
+                             return param.param;
+                         });
 
 } // namespace

@@ -62,8 +62,8 @@ std::string readFile(const fs::path& path)
 // A fresh, empty directory for one test.
 fs::path scratchDir(const std::string& name)
 {
-    const fs::path dir = fs::temp_directory_path() /
-                         ("quorl-taglib-" + std::to_string(getpid()) + "-" + name);
+    const fs::path dir =
+        fs::temp_directory_path() / ("quorl-taglib-" + std::to_string(getpid()) + "-" + name);
     fs::remove_all(dir);
     fs::create_directories(dir);
     return dir;
@@ -133,7 +133,9 @@ TEST(TagParser, LineEndsAndByteOrderMark)
     const Pairs expected = {{"A", "1"}, {"B", "2"}, {"C", "3"}};
     EXPECT_EQ(parseGood("A = 1\r\nB = 2\r\nC = 3\r\n"), expected);
     EXPECT_EQ(parseGood("A = 1\nB = 2\r\nC = 3"), expected);
-    EXPECT_EQ(parseGood("\xEF\xBB\xBF" "A = 1\nB = 2\nC = 3\n"), expected);
+    EXPECT_EQ(parseGood("\xEF\xBB\xBF"
+                        "A = 1\nB = 2\nC = 3\n"),
+              expected);
     EXPECT_EQ(parseGood("A = \"1\"\r\n\r\n# x\r\nB = 2 \r\nC = 3"), expected);
     EXPECT_EQ(parseGood(""), Pairs{});
     EXPECT_EQ(parseGood("\xEF\xBB\xBF"), Pairs{});
@@ -164,7 +166,9 @@ TEST(TagParser, ReportsEachErrorWithItsPlace)
         {"# comment \x7F\n", "dir/m.tags:1:11: error: control character 0x7F is not allowed\n"},
         {std::string("A = \0\n", 6), "dir/m.tags:1:5: error: control character 0x00 is not "
                                      "allowed\n"},
-        {"\xEF\xBB\xBF" "AB CD\n", "dir/m.tags:1:4: error: expected '=' after tag name 'AB'\n"},
+        {"\xEF\xBB\xBF"
+         "AB CD\n",
+         "dir/m.tags:1:4: error: expected '=' after tag name 'AB'\n"},
     };
     for (const auto& [text, expected] : cases) {
         EXPECT_EQ(errorsOf(text), expected) << "input: " << text;
@@ -196,7 +200,8 @@ TEST(TagParser, StopsReportingAfterTwentyErrors)
     const std::string errors = errorsOf(text);
     std::string expected;
     for (int line = 1; line <= Quorl::maxReportedErrors; ++line) {
-        expected += "dir/m.tags:" + std::to_string(line) + ":5: error: expected '=' after tag "
+        expected += "dir/m.tags:" + std::to_string(line) +
+                    ":5: error: expected '=' after tag "
                     "name 'bad'\n";
     }
     expected += "dir/m.tags: error: too many errors, stopping now\n";
@@ -293,7 +298,9 @@ TEST(TagRendering, ReadsBackAsTheSameValues)
 {
     TagList tags("m.tags");
     for (const char* value : {"", " ", "\t", "\"", "\"\"", "\\", "a\\", " lead", "trail\t",
-                              "\"open", "close\"", "# hash", "x = y", "\xEF\xBB\xBF" "bom",
+                              "\"open", "close\"", "# hash", "x = y",
+                              "\xEF\xBB\xBF"
+                              "bom",
                               "\xFF\xFE high"}) {
         tags.addValue("V", value);
     }
@@ -383,7 +390,8 @@ TEST(FileOutput, ReplacesWholeFilesAndLeavesNothingOnFailure)
 
 TEST(StringHelpers, RemovePathFromFilename)
 {
-    EXPECT_EQ(Quorl::removePathFromFilename("dir/sub/Geometry.module.tags"), "Geometry.module.tags");
+    EXPECT_EQ(Quorl::removePathFromFilename("dir/sub/Geometry.module.tags"),
+              "Geometry.module.tags");
     EXPECT_EQ(Quorl::removePathFromFilename("C:\\mods\\geo.tags"), "geo.tags");
     EXPECT_EQ(Quorl::removePathFromFilename("a\\b/c.tags"), "c.tags");
     EXPECT_EQ(Quorl::removePathFromFilename("plain.tags"), "plain.tags");

@@ -2,6 +2,7 @@
 
 #include "Shape.h"
 
-class Circle : public Shape {
+class Circle : public Shape
+{
     DEMO_CLASS_REGISTRATION(Circle)
 };

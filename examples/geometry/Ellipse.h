@@ -2,6 +2,7 @@
 
 #include "Circle.h"
 
-class Ellipse : public Circle {
+class Ellipse : public Circle
+{
     DEMO_CLASS_REGISTRATION(Ellipse)
 };

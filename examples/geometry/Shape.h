@@ -2,6 +2,7 @@
 
 #include "class_info.h"
 
-class Shape {
+class Shape
+{
     DEMO_CLASS_REGISTRATION(Shape)
 };

@@ -5,7 +5,8 @@
 #include <cstddef>
 #include <cstdio>
 
-struct ClassInfo {
+struct ClassInfo
+{
     const char* name;
     const ClassInfo* base;
 };
@@ -22,15 +23,24 @@ inline void logShutdown(const ClassInfo& info)
 }
 
 // Gives a class the static init, shutdown and getClass that the registration code calls.
-#define DEMO_CLASS_REGISTRATION(Name)                                                          \
-public:                                                                                        \
-    static void init(const ClassInfo* base) { logInit(info(), base); }                         \
-    static void shutdown() { logShutdown(info()); }                                            \
-    static const ClassInfo* getClass() { return &info(); }                                     \
-                                                                                               \
-private:                                                                                       \
-    static ClassInfo& info()                                                                   \
-    {                                                                                          \
-        static ClassInfo classInfo = {#Name, NULL};                                            \
-        return classInfo;                                                                      \
+#define DEMO_CLASS_REGISTRATION(Name)                                                              \
+public:                                                                                            \
+    static void init(const ClassInfo* base)                                                        \
+    {                                                                                              \
+        logInit(info(), base);                                                                     \
+    }                                                                                              \
+    static void shutdown()                                                                         \
+    {                                                                                              \
+        logShutdown(info());                                                                       \
+    }                                                                                              \
+    static const ClassInfo* getClass()                                                             \
+    {                                                                                              \
+        return &info();                                                                            \
+    }                                                                                              \
+                                                                                                   \
+private:                                                                                           \
+    static ClassInfo& info()                                                                       \
+    {                                                                                              \
+        static ClassInfo classInfo = {#Name, NULL};                                                \
+        return classInfo;                                                                          \
     }

@@ -2,6 +2,7 @@
 
 #include "Shape.h"
 
-class Square : public Shape {
+class Square : public Shape
+{
     DEMO_CLASS_REGISTRATION(Square)
 };

@@ -1,0 +1,1 @@
+// the older, complete registration
