@@ -1,0 +1,38 @@
+# Helpers for the package tests, which configure, build and run whole CMake projects.
+
+function(run_checked)
+    execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
+    if(NOT status EQUAL 0)
+        string(REPLACE ";" " " command "${ARGN}")
+        message(FATAL_ERROR "command failed (${status}): ${command}\n${out}")
+    endif()
+endfunction()
+
+# configure(<source> <binary> <generator> [cache arguments...]), from an empty build directory.
+function(configure source binary generator)
+    file(REMOVE_RECURSE "${binary}")
+    run_checked("${CMAKE_COMMAND}" -S "${source}" -B "${binary}" -G "${generator}"
+                -DCMAKE_BUILD_TYPE=Release ${ARGN})
+endfunction()
+
+function(build binary)
+    run_checked("${CMAKE_COMMAND}" --build "${binary}" --parallel 2)
+endfunction()
+
+# Runs <program> and fails unless its standard output equals the file <expected>.
+function(expect_output program expected)
+    execute_process(COMMAND "${program}" RESULT_VARIABLE status OUTPUT_VARIABLE actual)
+    file(READ "${expected}" wanted)
+    if(NOT status EQUAL 0 OR NOT actual STREQUAL wanted)
+        message(FATAL_ERROR "${program} exited with ${status} and printed:\n${actual}\n"
+                            "expected:\n${wanted}")
+    endif()
+endfunction()
+
+function(expect_same_files first second)
+    execute_process(COMMAND "${CMAKE_COMMAND}" -E compare_files "${first}" "${second}"
+                    RESULT_VARIABLE different)
+    if(different)
+        message(FATAL_ERROR "${first} and ${second} differ (or one is missing)")
+    endif()
+endfunction()

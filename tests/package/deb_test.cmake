@@ -1,0 +1,53 @@
+# Builds the Debian package, unpacks it into a scratch root and uses what it installed: the tool
+# on the example module, the CMake package from a consumer project, and the man page.
+#   cmake -DSCRATCH=<dir> -DEXAMPLE_DIR=<dir> -DBUILD_DIR=<dir> -DEXPECTED_REG=<file>
+#         -P deb_test.cmake
+include(${CMAKE_CURRENT_LIST_DIR}/common.cmake)
+
+file(REMOVE_RECURSE "${SCRATCH}")
+file(MAKE_DIRECTORY "${SCRATCH}")
+run_checked(cpack -G DEB --config "${BUILD_DIR}/CPackConfig.cmake" -B "${SCRATCH}/package")
+file(GLOB packages "${SCRATCH}/package/*.deb")
+list(LENGTH packages count)
+if(NOT count EQUAL 1)
+    message(FATAL_ERROR "expected one package, found: ${packages}")
+endif()
+
+execute_process(COMMAND dpkg-deb -f "${packages}" Package Depends OUTPUT_VARIABLE fields)
+if(NOT fields MATCHES "Package: quorl-module-parser" OR NOT fields MATCHES "libqt6core6")
+    message(FATAL_ERROR "unexpected package fields:\n${fields}")
+endif()
+
+set(root "${SCRATCH}/root")
+run_checked(dpkg -x "${packages}" "${root}")
+foreach(file bin/quorlModuleParser
+             lib/cmake/QuorlModuleParser/QuorlModuleParserConfig.cmake
+             lib/cmake/QuorlModuleParser/QuorlModuleParserConfigVersion.cmake
+             lib/cmake/QuorlModuleParser/QuorlModuleParserFunctions.cmake
+             share/man/man1/quorlModuleParser.1
+             share/doc/quorl-module-parser/README.md)
+    if(NOT EXISTS "${root}/usr/${file}")
+        message(FATAL_ERROR "the package lacks /usr/${file}")
+    endif()
+endforeach()
+
+run_checked("${root}/usr/bin/quorlModuleParser" -createClassReg "${EXAMPLE_DIR}/geometry.tags"
+            "${SCRATCH}/geometry_reg.cpp")
+expect_same_files("${EXPECTED_REG}" "${SCRATCH}/geometry_reg.cpp")
+
+configure("${EXAMPLE_DIR}" "${SCRATCH}/consumer" Ninja -DCMAKE_PREFIX_PATH=${root}/usr)
+build("${SCRATCH}/consumer")
+expect_output("${SCRATCH}/consumer/example_geometry" "${EXAMPLE_DIR}/expected_output.txt")
+
+# The man page renders without a groff warning and reads as the tool's page.
+set(page "${root}/usr/share/man/man1/quorlModuleParser.1")
+execute_process(COMMAND groff -man -Tutf8 -ww -z "${page}" RESULT_VARIABLE status
+                ERROR_VARIABLE warnings)
+if(NOT status EQUAL 0 OR warnings)
+    message(FATAL_ERROR "groff reports problems in the man page:\n${warnings}")
+endif()
+execute_process(COMMAND "${CMAKE_COMMAND}" -E env MANWIDTH=80 man -l "${page}"
+                OUTPUT_VARIABLE text RESULT_VARIABLE status)
+if(NOT status EQUAL 0 OR NOT text MATCHES "quorlModuleParser -createClassReg geometry.tags")
+    message(FATAL_ERROR "man could not show the page (${status}):\n${text}")
+endif()
