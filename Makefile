@@ -1,7 +1,7 @@
 # A thin wrapper over the CMake presets (CMakePresets.json): every target first makes sure the
 # Debian packages the build needs are installed, then hands over to CMake.
 
-PACKAGES := cmake ninja-build make g++ qt6-base-dev libgtest-dev dpkg-dev groff-base man-db
+PACKAGES := cmake ninja-build make g++ qt6-base-dev libgtest-dev libbenchmark-dev dpkg-dev groff-base man-db
 TOOL := build/ci/app/quorlModuleParser
 DEMO_DIR := build/demo
 

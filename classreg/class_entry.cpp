@@ -1,8 +1,9 @@
 #include "class_registration.h"
 #include "tag_library.h"
 
+#include <QList>
 #include <QString>
-#include <QStringList>
+#include <QStringView>
 
 namespace Quorl {
 namespace {
@@ -12,9 +13,9 @@ std::string entryMessage(std::uint64_t index, const char* fault, const std::stri
     return "Error: class entry " + std::to_string(index) + fault + "\nentry: " + value + "\n";
 }
 
-bool isKeyword(const QString& word, const char* keyword)
+bool isKeyword(QStringView word, const char* keyword)
 {
-    return word.toLower() == QLatin1String(keyword);
+    return word.toString().toLower() == QLatin1String(keyword);
 }
 
 } // namespace
@@ -24,10 +25,10 @@ bool parseClassEntry(std::uint64_t index, const std::string& value, ClassEntry* 
 {
     *entry = ClassEntry{};
     // Read as NUL-terminated text on purpose: a value is taken up to its first NUL byte.
-    const QStringList words =
-        QString::fromLatin1(value.c_str())
-            .trimmed()
-            .split(QStringLiteral(" "), Qt::KeepEmptyParts, Qt::CaseSensitive);
+    const QString text = QString::fromLatin1(value.c_str()).trimmed();
+    // Words are views into `text`: splitting makes no copies.
+    const QList<QStringView> words =
+        QStringView(text).split(QStringLiteral(" "), Qt::KeepEmptyParts, Qt::CaseSensitive);
     switch (words.size()) {
     case 5:
         entry->className = qString2STLString(words[0]);

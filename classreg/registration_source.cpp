@@ -1,6 +1,7 @@
 #include "class_registration.h"
 #include "tag_library.h"
 
+#include <string_view>
 #include <vector>
 
 namespace Quorl {
@@ -17,50 +18,72 @@ const std::string shutdownOpening = "()\n{\n";
 const std::string shutdownClosing = "}\n";
 const std::string separator = "\n\n";
 
+// Fixed text around the words of one entry in each block: the words of a value are at most as
+// long as the value, so a value of n bytes adds at most n plus this to its block.
+constexpr std::size_t includeLineText = 14;  // #include "<class>.h"\n
+constexpr std::size_t initCallText = 27;     //    <class>::init( <base>::getClass() );\n
+constexpr std::size_t shutdownCallText = 17; //    <class>::shutdown();\n
+
 } // namespace
 
 std::string generateClassRegistration(const TagList& tags, const std::string& moduleName,
                                       std::string* message)
 {
-    const std::vector<std::string> values = tags.getAllValues("CLASSES");
-    std::string includes;
+    // The text is the banner and the include block, then the rest appended after the last value.
+    std::string text;
     std::string initBody;
     std::string shutdownBody;
-    ClassEntry entry;
-    for (std::size_t index = 0; index < values.size(); ++index) {
-        if (!parseClassEntry(index, values[index], &entry, message)) {
-            return std::string();
+    {
+        const std::vector<std::string_view> values = tags.viewAllValues("CLASSES");
+        std::size_t valueBytes = 0;
+        for (const std::string_view value : values) {
+            valueBytes += value.size();
         }
-        includes += "#include \"";
-        if (entry.headerFile.empty()) {
-            includes += entry.className;
-            includes += ".h";
-        } else {
-            includes += entry.headerFile;
+        // Reserving the upper bounds up front spares the copies of repeated regrowth on large
+        // modules; only the part actually written takes memory.
+        const std::size_t count = values.size();
+        initBody.reserve(valueBytes + count * initCallText);
+        shutdownBody.reserve(valueBytes + count * shutdownCallText);
+        text.reserve(banner.size() + valueBytes + count * includeLineText + 2 * separator.size() +
+                     initHead.size() + shutdownHead.size() + 2 * moduleName.size() +
+                     initOpening.size() + initClosing.size() + shutdownOpening.size() +
+                     shutdownClosing.size() + initBody.capacity() + shutdownBody.capacity());
+        text += banner;
+
+        std::string value;
+        ClassEntry entry;
+        for (std::size_t index = 0; index < count; ++index) {
+            value.assign(values[index]);
+            if (!parseClassEntry(index, value, &entry, message)) {
+                return std::string();
+            }
+            text += "#include \"";
+            if (entry.headerFile.empty()) {
+                text += entry.className;
+                text += ".h";
+            } else {
+                text += entry.headerFile;
+            }
+            text += "\"\n";
+
+            initBody += "   ";
+            initBody += entry.className;
+            initBody += "::init( ";
+            initBody += entry.baseClassExpr;
+            initBody += " );\n";
+
+            shutdownBody += "   ";
+            shutdownBody += entry.className;
+            shutdownBody += "::shutdown();\n";
         }
-        includes += "\"\n";
-
-        initBody += "   ";
-        initBody += entry.className;
-        initBody += "::init( ";
-        initBody += entry.baseClassExpr;
-        initBody += " );\n";
-
-        shutdownBody += "   ";
-        shutdownBody += entry.className;
-        shutdownBody += "::shutdown();\n";
     }
 
-    std::string text;
-    text.reserve(banner.size() + includes.size() + initBody.size() + shutdownBody.size() +
-                 2 * moduleName.size() + 64);
-    text += banner;
-    text += includes;
     text += separator;
     text += initHead;
     text += moduleName;
     text += initOpening;
     text += initBody;
+    std::string().swap(initBody); // no longer needed: its memory goes before the last block
     text += initClosing;
     text += separator;
     text += shutdownHead;

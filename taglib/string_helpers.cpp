@@ -1,6 +1,7 @@
 #include "tag_library.h"
 
 #include <QString>
+#include <QStringView>
 
 namespace Quorl {
 
@@ -24,6 +25,11 @@ std::string extractToChar(std::string& text, char separator)
 }
 
 std::string qString2STLString(const QString& text)
+{
+    return qString2STLString(QStringView(text));
+}
+
+std::string qString2STLString(QStringView text)
 {
     const QByteArray bytes = text.toLatin1();
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));

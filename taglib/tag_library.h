@@ -12,6 +12,7 @@
 #include <vector>
 
 class QString;
+class QStringView;
 
 namespace Quorl {
 
@@ -24,6 +25,10 @@ public:
 
     // Every value stored under `name`, in file order; empty when the tag does not occur.
     std::vector<std::string> getAllValues(std::string name) const;
+    // Whether the tag occurs at all, that is whether getAllValues(name) would be non-empty.
+    bool hasTag(const std::string& name) const { return nameIndex_.count(name) != 0; }
+    // The same values without copying them: views into the list, valid while it lives.
+    std::vector<std::string_view> viewAllValues(const std::string& name) const;
 
     // Writes renderText() to `path`, replacing the file only once the whole text is on disk.
     // On failure the old file at `path` is left as it was and `reason` says why.
@@ -36,6 +41,8 @@ public:
     // Appends one value. The value must not hold control characters other than tab: the tag
     // file format cannot express them, so the parser never produces them.
     void addValue(std::string_view name, std::string_view value);
+    // Room for this many bytes of values, so that reading a large file does not regrow them.
+    void reserveValueBytes(std::size_t bytes);
 
     std::size_t valueCount() const { return entries_.size(); }
     std::size_t tagCount() const { return names_.size(); }
@@ -88,5 +95,6 @@ std::string extractToChar(std::string& text, char separator);
 // The 8-bit string back from a QString that was made from 8-bit text: each character becomes the
 // byte of its Latin-1 code, so all 256 byte values survive the round trip.
 std::string qString2STLString(const QString& text);
+std::string qString2STLString(QStringView text);
 
 } // namespace Quorl

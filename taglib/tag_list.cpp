@@ -55,14 +55,20 @@ TagList::TagList(std::string sourceName) : sourceName_(std::move(sourceName)) {}
 
 std::vector<std::string> TagList::getAllValues(std::string name) const
 {
-    std::vector<std::string> values;
+    const std::vector<std::string_view> views = viewAllValues(name);
+    return std::vector<std::string>(views.begin(), views.end());
+}
+
+std::vector<std::string_view> TagList::viewAllValues(const std::string& name) const
+{
+    std::vector<std::string_view> values;
     const auto found = nameIndex_.find(name);
     if (found == nameIndex_.end()) {
         return values;
     }
     for (const Entry& entry : entries_) {
         if (entry.name == found->second) {
-            values.emplace_back(values_, entry.offset, entry.length);
+            values.emplace_back(values_.data() + entry.offset, entry.length);
         }
     }
     return values;
@@ -76,13 +82,25 @@ std::string_view TagList::valueAt(std::size_t index) const
 
 void TagList::addValue(std::string_view name, std::string_view value)
 {
-    auto [position, inserted] =
-        nameIndex_.try_emplace(std::string(name), static_cast<std::uint32_t>(names_.size()));
-    if (inserted) {
-        names_.emplace_back(name);
+    // Tag files list a tag's values together, so most lines repeat the previous line's name.
+    std::uint32_t index = 0;
+    if (!entries_.empty() && names_[entries_.back().name] == name) {
+        index = entries_.back().name;
+    } else {
+        auto [position, inserted] =
+            nameIndex_.try_emplace(std::string(name), static_cast<std::uint32_t>(names_.size()));
+        if (inserted) {
+            names_.emplace_back(name);
+        }
+        index = position->second;
     }
-    entries_.push_back(Entry{values_.size(), value.size(), position->second});
+    entries_.push_back(Entry{values_.size(), value.size(), index});
     values_.append(value);
+}
+
+void TagList::reserveValueBytes(std::size_t bytes)
+{
+    values_.reserve(bytes);
 }
 
 std::string TagList::renderText() const

@@ -248,6 +248,8 @@ std::unique_ptr<TagList> TagHeaderParser::parseTagText(std::string_view text,
     errorText.clear();
     errorFlag = 0;
     auto tags = std::make_unique<TagList>(removePathFromFilename(sourceName));
+    // Values are never longer than the text they come from; untouched room costs no memory.
+    tags->reserveValueBytes(text.size());
     TagTextParser parser(sourceName, *tags, errorText);
     if (parser.parse(text) > 0) {
         errorFlag = 1;
