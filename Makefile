@@ -5,7 +5,7 @@ PACKAGES := cmake ninja-build make g++ qt6-base-dev libgtest-dev libbenchmark-de
 TOOL := build/ci/app/quorlModuleParser
 DEMO_DIR := build/demo
 
-.PHONY: all deps build demo test test-asan clean
+.PHONY: all deps build demo test test-asan fuzz bench clean
 
 all: build
 
@@ -35,3 +35,26 @@ test-asan: deps
 
 clean:
 	rm -rf build
+
+# Runs each libFuzzer target for FUZZ_SECONDS on its checked-in corpus; new inputs go to
+# build/fuzz-corpus, and a crash leaves its input in build/fuzz-artifacts and fails.
+FUZZ_PACKAGES := clang libclang-rt-14-dev
+FUZZ_SECONDS ?= 30
+FUZZERS := tag_parser class_entry class_registration
+
+fuzz: deps
+	@tools/ensure-packages.sh $(FUZZ_PACKAGES)
+	cmake --preset fuzz
+	cmake --build --preset fuzz
+	@mkdir -p build/fuzz-artifacts
+	@for f in $(FUZZERS); do \
+	    mkdir -p build/fuzz-corpus/$$f; \
+	    echo "fuzzing $$f for $(FUZZ_SECONDS) s"; \
+	    build/fuzz/fuzz/$${f}_fuzzer -max_total_time=$(FUZZ_SECONDS) -timeout=10 \
+	        -rss_limit_mb=4096 -max_len=65536 -print_final_stats=1 \
+	        -artifact_prefix=build/fuzz-artifacts/$$f- \
+	        build/fuzz-corpus/$$f fuzz/corpus/$$f || exit 1; \
+	done
+
+bench: deps
+	bench/run.sh

@@ -8,6 +8,8 @@
 //
 // Everything is compared byte for byte. To regenerate the expected files after an intended
 // change, run the tests with QUORL_UPDATE_GOLDEN=1 and review the result with `git diff tests/cli`.
+#include "process.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -19,21 +21,9 @@
 #include <string>
 #include <vector>
 
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string readFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream contents;
-    contents << in.rdbuf();
-    return contents.str();
-}
 
 void writeFile(const fs::path& path, const std::string& contents)
 {
@@ -43,7 +33,7 @@ void writeFile(const fs::path& path, const std::string& contents)
 
 std::string readIfPresent(const fs::path& path)
 {
-    return fs::exists(path) ? readFile(path) : std::string();
+    return fs::exists(path) ? readFile(path.string()) : std::string();
 }
 
 // Relative path of every regular file below `root`, with its contents.
@@ -55,7 +45,8 @@ std::map<std::string, std::string> snapshot(const fs::path& root)
     }
     for (const auto& item : fs::recursive_directory_iterator(root)) {
         if (item.is_regular_file()) {
-            files[fs::relative(item.path(), root).generic_string()] = readFile(item.path());
+            files[fs::relative(item.path(), root).generic_string()] =
+                readFile(item.path().string());
         }
     }
     return files;
@@ -69,47 +60,6 @@ std::vector<std::string> readArguments(const fs::path& path)
         args.push_back(line);
     }
     return args;
-}
-
-struct RunResult
-{
-    std::string out;
-    std::string err;
-    int status = -1;
-};
-
-RunResult run(const std::vector<std::string>& args, const fs::path& workDir,
-              const fs::path& streamsDir)
-{
-    const fs::path outPath = streamsDir / "stdout";
-    const fs::path errPath = streamsDir / "stderr";
-    std::vector<char*> argv;
-    std::string program = QUORL_EXECUTABLE;
-    argv.push_back(program.data());
-    std::vector<std::string> copies = args;
-    for (std::string& arg : copies) {
-        argv.push_back(arg.data());
-    }
-    argv.push_back(nullptr);
-
-    const pid_t child = fork();
-    if (child == 0) {
-        const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 ||
-            chdir(workDir.c_str()) != 0) {
-            _exit(127);
-        }
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    RunResult result;
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    result.out = readFile(outPath);
-    result.err = readFile(errPath);
-    return result;
 }
 
 std::vector<std::string> caseNames()
@@ -140,7 +90,11 @@ TEST_P(CommandLine, MatchesGoldenFiles)
     }
     const auto before = snapshot(workDir);
 
-    const RunResult result = run(readArguments(caseDir / "args"), workDir, scratch);
+    std::vector<std::string> argv = readArguments(caseDir / "args");
+    argv.insert(argv.begin(), QUORL_EXECUTABLE);
+    ProcessOptions options;
+    options.workDir = workDir.string();
+    const ProcessResult result = runProcess(argv, scratch.string(), options);
     const auto after = snapshot(workDir);
 
     if (std::getenv("QUORL_UPDATE_GOLDEN") != nullptr) {
@@ -165,7 +119,7 @@ TEST_P(CommandLine, MatchesGoldenFiles)
 
     EXPECT_EQ(readIfPresent(caseDir / "stdout"), result.out);
     EXPECT_EQ(readIfPresent(caseDir / "stderr"), result.err);
-    EXPECT_EQ(std::stoi(readFile(caseDir / "status")), result.status);
+    EXPECT_EQ(std::stoi(readFile((caseDir / "status").string())), result.status);
     const auto expected = fs::exists(caseDir / "out") ? snapshot(caseDir / "out") : before;
     EXPECT_EQ(expected, after) << "files in the working directory after the run";
 }

@@ -1,0 +1,88 @@
+#include "process.h"
+
+#include <atomic>
+#include <csignal>
+#include <fstream>
+#include <sstream>
+
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr uid_t nobody = 65534;
+
+[[noreturn]] void execChild(std::vector<std::string> argv, const Process& process,
+                            const ProcessOptions& options)
+{
+    const int out = open(process.outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int err = open(process.errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) {
+        _exit(125);
+    }
+    if (!options.workDir.empty() && chdir(options.workDir.c_str()) != 0) {
+        _exit(126);
+    }
+    if (options.fileSizeLimit >= 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{static_cast<rlim_t>(options.fileSizeLimit),
+                           static_cast<rlim_t>(options.fileSizeLimit)};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    if (options.unprivileged && geteuid() == 0 &&
+        (setgroups(0, nullptr) != 0 || setgid(nobody) != 0 || setuid(nobody) != 0)) {
+        _exit(124);
+    }
+    std::vector<char*> pointers;
+    for (std::string& arg : argv) {
+        pointers.push_back(arg.data());
+    }
+    pointers.push_back(nullptr);
+    execv(pointers[0], pointers.data());
+    _exit(127);
+}
+
+} // namespace
+
+Process startProcess(const std::vector<std::string>& argv, const std::string& streamsDir,
+                     const ProcessOptions& options)
+{
+    static std::atomic<int> counter{0};
+    const std::string stem = streamsDir + "/process" + std::to_string(counter++);
+    Process process;
+    process.outPath = stem + ".out";
+    process.errPath = stem + ".err";
+    process.pid = fork();
+    if (process.pid == 0) {
+        execChild(argv, process, options);
+    }
+    return process;
+}
+
+ProcessResult finishProcess(const Process& process)
+{
+    int status = 0;
+    waitpid(process.pid, &status, 0);
+    ProcessResult result;
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    result.out = readFile(process.outPath);
+    result.err = readFile(process.errPath);
+    return result;
+}
+
+ProcessResult runProcess(const std::vector<std::string>& argv, const std::string& streamsDir,
+                         const ProcessOptions& options)
+{
+    return finishProcess(startProcess(argv, streamsDir, options));
+}
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream contents;
+    contents << in.rdbuf();
+    return contents.str();
+}

@@ -1,0 +1,38 @@
+// Runs the built tool as a child process, as a build system would, for the command-line tests.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <sys/types.h>
+
+struct ProcessOptions
+{
+    std::string workDir;          // the child's working directory; empty: the current one
+    bool unprivileged = false;    // when running as root, the child drops to nobody
+    long long fileSizeLimit = -1; // RLIMIT_FSIZE for the child, with SIGXFSZ ignored
+};
+
+struct ProcessResult
+{
+    int status = -1; // exit status, or 128 + signal number
+    std::string out;
+    std::string err;
+};
+
+struct Process
+{
+    pid_t pid = -1;
+    std::string outPath;
+    std::string errPath;
+};
+
+// Starts `argv` (argv[0] the program's path) with its standard output and error streams going to
+// files in `streamsDir`.
+Process startProcess(const std::vector<std::string>& argv, const std::string& streamsDir,
+                     const ProcessOptions& options = {});
+ProcessResult finishProcess(const Process& process);
+ProcessResult runProcess(const std::vector<std::string>& argv, const std::string& streamsDir,
+                         const ProcessOptions& options = {});
+
+std::string readFile(const std::string& path);
