@@ -1,22 +1,18 @@
 #include "file_output.h"
 #include "tag_library.h"
+#include "tag_syntax.h"
 
 #include <utility>
 
 namespace Quorl {
 namespace {
 
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
 // An unquoted value loses blanks at its ends and a leading quote would start a quoted value, so
 // only such values need quoting to read back unchanged.
 bool needsQuotes(std::string_view value)
 {
     return !value.empty() &&
-           (isBlank(value.front()) || isBlank(value.back()) || value.front() == '"');
+           (isTagBlank(value.front()) || isTagBlank(value.back()) || value.front() == '"');
 }
 
 void appendQuoted(std::string& out, std::string_view value)
@@ -36,8 +32,7 @@ std::string commentSafe(const std::string& text)
 {
     std::string safe = text;
     for (char& c : safe) {
-        const auto byte = static_cast<unsigned char>(c);
-        if ((byte < 0x20 && c != '\t') || byte == 0x7F) {
+        if (isTagControl(c)) {
             c = '?';
         }
     }

@@ -1,4 +1,5 @@
 #include "tag_library.h"
+#include "tag_syntax.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -8,17 +9,6 @@
 
 namespace Quorl {
 namespace {
-
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-bool isControl(char c)
-{
-    const auto byte = static_cast<unsigned char>(c);
-    return (byte < 0x20 && c != '\t') || byte == 0x7F;
-}
 
 bool isAsciiLetter(char c)
 {
@@ -92,7 +82,7 @@ private:
     {
         lineNumber_ = lineNumber;
         for (std::size_t i = 0; i < line.size(); ++i) {
-            if (isControl(line[i])) {
+            if (isTagControl(line[i])) {
                 fail(i, "control character " + hexByte(line[i]) + " is not allowed");
                 return;
             }
@@ -115,7 +105,7 @@ private:
             ++i;
         }
         const std::string_view name = line.substr(nameStart, i - nameStart);
-        if (i < line.size() && !isBlank(line[i]) && line[i] != '=') {
+        if (i < line.size() && !isTagBlank(line[i]) && line[i] != '=') {
             fail(i, "invalid character '" + shownByte(line[i]) + "' in tag name");
             return;
         }
@@ -131,7 +121,7 @@ private:
             return;
         }
         std::size_t end = line.size();
-        while (end > i && isBlank(line[end - 1])) {
+        while (end > i && isTagBlank(line[end - 1])) {
             --end;
         }
         tags_.addValue(name, line.substr(i, end - i));
@@ -181,7 +171,7 @@ private:
 
     static std::size_t skipBlanks(std::string_view line, std::size_t i)
     {
-        while (i < line.size() && isBlank(line[i])) {
+        while (i < line.size() && isTagBlank(line[i])) {
             ++i;
         }
         return i;
