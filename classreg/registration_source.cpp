@@ -44,10 +44,9 @@ std::string generateClassRegistration(const TagList& tags, const std::string& mo
         const std::size_t count = values.size();
         initBody.reserve(valueBytes + count * initCallText);
         shutdownBody.reserve(valueBytes + count * shutdownCallText);
-        text.reserve(banner.size() + valueBytes + count * includeLineText + 2 * separator.size() +
-                     initHead.size() + shutdownHead.size() + 2 * moduleName.size() +
-                     initOpening.size() + initClosing.size() + shutdownOpening.size() +
-                     shutdownClosing.size() + initBody.capacity() + shutdownBody.capacity());
+        // The fixed fragments and separators around the blocks take fewer than 256 bytes.
+        text.reserve(valueBytes + count * includeLineText + initBody.capacity() +
+                     shutdownBody.capacity() + 2 * moduleName.size() + 256);
         text += banner;
 
         std::string value;

@@ -25,15 +25,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void writeFile(const fs::path& path, const std::string& contents)
-{
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << contents;
-}
-
 std::string readIfPresent(const fs::path& path)
 {
-    return fs::exists(path) ? readFile(path.string()) : std::string();
+    return fs::exists(path) ? readFile(path) : std::string();
 }
 
 // Relative path of every regular file below `root`, with its contents.
@@ -45,8 +39,7 @@ std::map<std::string, std::string> snapshot(const fs::path& root)
     }
     for (const auto& item : fs::recursive_directory_iterator(root)) {
         if (item.is_regular_file()) {
-            files[fs::relative(item.path(), root).generic_string()] =
-                readFile(item.path().string());
+            files[fs::relative(item.path(), root).generic_string()] = readFile(item.path());
         }
     }
     return files;
@@ -119,7 +112,7 @@ TEST_P(CommandLine, MatchesGoldenFiles)
 
     EXPECT_EQ(readIfPresent(caseDir / "stdout"), result.out);
     EXPECT_EQ(readIfPresent(caseDir / "stderr"), result.err);
-    EXPECT_EQ(std::stoi(readFile((caseDir / "status").string())), result.status);
+    EXPECT_EQ(std::stoi(readFile(caseDir / "status")), result.status);
     const auto expected = fs::exists(caseDir / "out") ? snapshot(caseDir / "out") : before;
     EXPECT_EQ(expected, after) << "files in the working directory after the run";
 }

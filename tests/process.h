@@ -1,6 +1,7 @@
 // Runs the built tool as a child process, as a build system would, for the command-line tests.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -35,4 +36,6 @@ ProcessResult finishProcess(const Process& process);
 ProcessResult runProcess(const std::vector<std::string>& argv, const std::string& streamsDir,
                          const ProcessOptions& options = {});
 
-std::string readFile(const std::string& path);
+std::string readFile(const std::filesystem::path& path);
+// Creates the file (and its folders) with exactly these bytes.
+void writeFile(const std::filesystem::path& path, const std::string& contents);
