@@ -21,6 +21,12 @@ std::string narrowArgument(std::wstring_view wide);
 ArgumentList argumentsFromWide(int argc, const wchar_t* const* argv);
 ArgumentList argumentsFromNarrow(int argc, const char* const* argv);
 
+// The whole process below its entry point: the argument list from `argv`, then runCommandLine.
+// Nothing escapes it: a failure that no command reports itself (memory running out while
+// generating, say) becomes one line on `err` and exit status 1.
+int runMain(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
+int runMain(int argc, const wchar_t* const* argv, std::ostream& out, std::ostream& err);
+
 // Picks the command from args[1], checks the argument count and runs the command's driver.
 // Returns the process exit status.
 int runCommandLine(const ArgumentList& args, std::ostream& out, std::ostream& err);

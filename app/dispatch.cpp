@@ -1,5 +1,7 @@
 #include "commands.h"
 
+#include <exception>
+#include <new>
 #include <ostream>
 
 namespace Quorl {
@@ -11,6 +13,39 @@ const char* const usageText = "usage: quorlModuleParser -command <parameters>\n"
                               "quorlModuleParser -createClassReg <InputFile> <OutputFile>\n"
                               "quorlModuleParser -rebuild <InputDirectory> <OutputDirectory>\n"
                               "\n";
+
+namespace {
+
+template <typename Char>
+int runGuarded(int argc, const Char* const* argv, std::ostream& out, std::ostream& err)
+{
+    try {
+        if constexpr (sizeof(Char) == 1) {
+            return runCommandLine(argumentsFromNarrow(argc, argv), out, err);
+        } else {
+            return runCommandLine(argumentsFromWide(argc, argv), out, err);
+        }
+    } catch (const std::bad_alloc&) {
+        err << "error, out of memory\n";
+    } catch (const std::exception& failure) {
+        err << "error, " << failure.what() << "\n";
+    } catch (...) {
+        err << "error, unexpected failure\n";
+    }
+    return 1;
+}
+
+} // namespace
+
+int runMain(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
+{
+    return runGuarded(argc, argv, out, err);
+}
+
+int runMain(int argc, const wchar_t* const* argv, std::ostream& out, std::ostream& err)
+{
+    return runGuarded(argc, argv, out, err);
+}
 
 int runCommandLine(const ArgumentList& args, std::ostream& out, std::ostream& err)
 {

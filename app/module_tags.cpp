@@ -17,7 +17,7 @@ std::unique_ptr<TagList> parseModuleTags(TagHeaderParser& parser, const std::str
 
 int reportWriteFailure(const std::string& path, const std::string& reason, std::ostream& err)
 {
-    err << "error, could not write " << path << ": " << reason << "\n";
+    err << "error, could not write " << pathForMessages(path) << ": " << reason << "\n";
     return 1;
 }
 

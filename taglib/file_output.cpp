@@ -1,89 +1,455 @@
 #include "file_output.h"
 
-#include <atomic>
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
+#include <iterator>
+#include <random>
 
 #ifdef _WIN32
-#include <process.h>
-#define QUORL_GETPID _getpid
+#include <filesystem>
+#include <system_error>
 #else
+#include <atomic>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
-#define QUORL_GETPID getpid
+#endif
+#ifdef __linux__
+#include <linux/magic.h>
+#include <sys/random.h>
+#include <sys/vfs.h>
 #endif
 
 namespace Quorl {
 namespace {
 
-// The temporary file must sit in the output's own directory: a rename is only atomic within one
-// file system.
-std::string directoryPrefix(const std::string& path)
+// Random, so that files others left in the folder can neither block a run nor be taken for
+// ours; short, so that it fits beside an output whose own name is as long as names go.
+std::string randomTemporaryName(const std::string& directoryPrefix)
 {
-#ifdef _WIN32
-    const std::size_t slash = path.find_last_of("/\\");
-#else
-    const std::size_t slash = path.rfind('/');
+    std::uint64_t bits = 0;
+#ifdef __linux__
+    if (getrandom(&bits, sizeof bits, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof bits))
 #endif
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    {
+        std::random_device device;
+        bits = (static_cast<std::uint64_t>(device()) << 32) ^ device();
+    }
+    char name[40];
+    std::snprintf(name, sizeof name, ".quorlModuleParser-%016llx.tmp",
+                  static_cast<unsigned long long>(bits));
+    return directoryPrefix + name;
 }
 
-// Opens a fresh temporary file; "x" refuses to reuse a name, so concurrent runs writing the same
-// output never share a temporary file.
-std::FILE* openTemporary(const std::string& directory, std::string* tempPath, int* error)
-{
-    static std::atomic<unsigned> counter{0};
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        *tempPath = directory + ".quorlModuleParser-" + std::to_string(QUORL_GETPID()) + "-" +
-                    std::to_string(counter++) + ".tmp";
-        std::FILE* file = std::fopen(tempPath->c_str(), "wx");
-        if (file != nullptr) {
-            return file;
-        }
-        if (errno != EEXIST) {
-            break;
-        }
-    }
-    *error = errno;
-    return nullptr;
-}
+constexpr int attemptsAtAName = 100;
 
 } // namespace
 
-bool writeFileReplacing(const std::string& path, std::string_view contents, std::string* reason)
+#ifdef _WIN32
+
+// Without POSIX links and signals: a named temporary file beside the output, renamed over it.
+bool writeFileReplacing(const std::string& path, std::string_view contents, std::string* reason,
+                        TemporaryFile)
 {
+    const std::size_t slash = path.find_last_of("/\\");
+    const std::string directory = slash == std::string::npos ? "" : path.substr(0, slash + 1);
     std::string tempPath;
-    int error = 0;
-    std::FILE* file = openTemporary(directoryPrefix(path), &tempPath, &error);
+    std::FILE* file = nullptr;
+    for (int attempt = 0; attempt < attemptsAtAName && file == nullptr; ++attempt) {
+        tempPath = randomTemporaryName(directory);
+        file = std::fopen(tempPath.c_str(), "wx");
+        if (file == nullptr && errno != EEXIST) {
+            break;
+        }
+    }
     if (file == nullptr) {
-        *reason = std::strerror(error);
+        *reason = std::strerror(errno);
         return false;
     }
-
-    errno = 0;
     bool ok = std::fwrite(contents.data(), 1, contents.size(), file) == contents.size();
-    error = ok ? 0 : errno;
-    // fclose flushes what fwrite buffered, so a full disk may only show here.
+    int error = ok ? 0 : errno;
     if (std::fclose(file) != 0 && ok) {
         ok = false;
         error = errno;
     }
-    if (!ok) {
-        std::remove(tempPath.c_str());
-        *reason = std::strerror(error != 0 ? error : EIO);
-        return false;
-    }
-
     std::error_code renameError;
-    std::filesystem::rename(tempPath, path, renameError);
-    if (renameError) {
+    if (ok) {
+        std::filesystem::rename(tempPath, path, renameError);
+    }
+    if (!ok || renameError) {
         std::remove(tempPath.c_str());
-        *reason = renameError.message();
+        *reason = renameError ? renameError.message() : std::strerror(error != 0 ? error : EIO);
         return false;
     }
     return true;
 }
+
+#else
+
+namespace {
+
+std::string directoryOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// ---- Signals while writing
+
+// The name of the named temporary file that exists right now, for the signal handler.
+std::atomic<const char*> namedTemporary{nullptr};
+
+// SIGTERM, SIGINT and SIGHUP are how builds get stopped (a CI timeout, Ctrl-C, a closed
+// terminal); the run still dies of them, but takes its temporary file along.
+constexpr int stopSignals[] = {SIGTERM, SIGINT, SIGHUP};
+
+extern "C" void removeTemporaryAndDie(int signalNumber)
+{
+    if (const char* name = namedTemporary.load()) {
+        unlink(name);
+    }
+    // SA_RESETHAND has restored the default action: the signal raised again ends the process
+    // as soon as this handler returns.
+    raise(signalNumber);
+}
+
+// For the length of one write: a file-size limit and a vanished reader become errors that are
+// reported (EFBIG, EPIPE) rather than signals that kill, and the stop signals clean up.
+class SignalScope
+{
+public:
+    SignalScope()
+    {
+        struct sigaction ignore = {};
+        ignore.sa_handler = SIG_IGN;
+        sigemptyset(&ignore.sa_mask);
+        sigaction(SIGPIPE, &ignore, &oldPipe_);
+        sigaction(SIGXFSZ, &ignore, &oldFileSize_);
+
+        struct sigaction cleanup = {};
+        cleanup.sa_handler = removeTemporaryAndDie;
+        sigemptyset(&cleanup.sa_mask);
+        cleanup.sa_flags = SA_RESETHAND;
+        for (std::size_t i = 0; i < std::size(stopSignals); ++i) {
+            sigaction(stopSignals[i], nullptr, &oldStop_[i]);
+            // A signal the caller ignores (nohup) stays ignored.
+            if (oldStop_[i].sa_handler != SIG_IGN) {
+                sigaction(stopSignals[i], &cleanup, nullptr);
+            }
+        }
+    }
+    ~SignalScope()
+    {
+        sigaction(SIGPIPE, &oldPipe_, nullptr);
+        sigaction(SIGXFSZ, &oldFileSize_, nullptr);
+        for (std::size_t i = 0; i < std::size(stopSignals); ++i) {
+            sigaction(stopSignals[i], &oldStop_[i], nullptr);
+        }
+    }
+    SignalScope(const SignalScope&) = delete;
+    SignalScope& operator=(const SignalScope&) = delete;
+
+private:
+    struct sigaction oldPipe_ = {};
+    struct sigaction oldFileSize_ = {};
+    struct sigaction oldStop_[std::size(stopSignals)] = {};
+};
+
+// Holds the stop signals back while a temporary name comes or goes, so the handler never
+// removes a name that is not (or no longer) ours.
+class StopSignalsBlocked
+{
+public:
+    StopSignalsBlocked()
+    {
+        sigset_t stop;
+        sigemptyset(&stop);
+        for (const int signalNumber : stopSignals) {
+            sigaddset(&stop, signalNumber);
+        }
+        sigprocmask(SIG_BLOCK, &stop, &old_);
+    }
+    ~StopSignalsBlocked() { sigprocmask(SIG_SETMASK, &old_, nullptr); }
+    StopSignalsBlocked(const StopSignalsBlocked&) = delete;
+    StopSignalsBlocked& operator=(const StopSignalsBlocked&) = delete;
+
+private:
+    sigset_t old_;
+};
+
+// ---- Where the text goes
+
+struct Target
+{
+    bool direct = false; // written in place: a device, FIFO, socket or a file behind /proc
+    std::string path;    // for a replacement: the final path after following links
+    bool exists = false;
+    struct stat old = {};
+};
+
+// /dev/stdout and /proc/self/fd/N name open files, not paths: replacing the file they point to
+// would leave the process's own stream writing to the old one.
+bool linkLivesOnProc(const std::string& link)
+{
+#ifdef __linux__
+    struct statfs fileSystem = {};
+    return statfs(directoryOf(link).c_str(), &fileSystem) == 0 &&
+           fileSystem.f_type == PROC_SUPER_MAGIC;
+#else
+    (void)link;
+    return false;
+#endif
+}
+
+int readLink(const std::string& link, std::string* target)
+{
+    std::string buffer(256, '\0');
+    for (;;) {
+        const ssize_t length = readlink(link.c_str(), buffer.data(), buffer.size());
+        if (length < 0) {
+            return errno;
+        }
+        if (static_cast<std::size_t>(length) < buffer.size()) {
+            buffer.resize(static_cast<std::size_t>(length));
+            *target = buffer[0] == '/' ? buffer : directoryOf(link) + "/" + buffer;
+            return 0;
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+int resolveTarget(const std::string& path, Target* target)
+{
+    if (path.empty()) {
+        return ENOENT;
+    }
+    std::string current = path;
+    for (int links = 0; links <= 40; ++links) {
+        struct stat status = {};
+        if (lstat(current.c_str(), &status) != 0) {
+            if (errno != ENOENT) {
+                return errno;
+            }
+            target->path = current; // a new file, possibly the target of a dangling link
+            return 0;
+        }
+        if (S_ISLNK(status.st_mode)) {
+            if (linkLivesOnProc(current)) {
+                target->direct = true;
+                return 0;
+            }
+            if (const int error = readLink(current, &current)) {
+                return error;
+            }
+            continue;
+        }
+        if (S_ISDIR(status.st_mode)) {
+            return EISDIR;
+        }
+        target->direct = !S_ISREG(status.st_mode);
+        target->path = current;
+        target->exists = true;
+        target->old = status;
+        return 0;
+    }
+    return ELOOP;
+}
+
+// ---- Writing
+
+int writeAll(int fd, std::string_view contents)
+{
+    const char* data = contents.data();
+    std::size_t left = contents.size();
+    while (left > 0) {
+        const ssize_t written = write(fd, data, std::min<std::size_t>(left, std::size_t{1} << 30));
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return errno;
+        }
+        if (written == 0) {
+            return EIO;
+        }
+        data += written;
+        left -= static_cast<std::size_t>(written);
+    }
+    return 0;
+}
+
+int closeChecked(int fd, int error)
+{
+    if (close(fd) != 0 && error == 0 && errno != EINTR) {
+        return errno;
+    }
+    return error;
+}
+
+int writeDirect(const std::string& path, std::string_view contents)
+{
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOCTTY | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        return errno;
+    }
+    return closeChecked(fd, writeAll(fd, contents));
+}
+
+// A replacement keeps the old file's permission bits, and its owner and group where the
+// process may give them (root may; others keep their own). A new file keeps 0666 less the umask.
+int keepOwnerAndMode(int fd, const Target& target)
+{
+    if (!target.exists) {
+        return 0;
+    }
+    if (fchown(fd, target.old.st_uid, target.old.st_gid) != 0) {
+        (void)!fchown(fd, static_cast<uid_t>(-1), target.old.st_gid);
+    }
+    return fchmod(fd, target.old.st_mode & 07777) == 0 ? 0 : errno;
+}
+
+// Gives `source` (a path that links to the written file) a random name beside the target and
+// renames it over the target. Returns EEXIST only when every name tried was taken.
+int linkAndRename(const char* source, int linkFlags, const Target& target)
+{
+    const std::string prefix = directoryOf(target.path) + "/";
+    StopSignalsBlocked blocked;
+    for (int attempt = 0; attempt < attemptsAtAName; ++attempt) {
+        const std::string name = randomTemporaryName(prefix);
+        if (linkat(AT_FDCWD, source, AT_FDCWD, name.c_str(), linkFlags) != 0) {
+            if (errno == EEXIST) {
+                continue;
+            }
+            return errno;
+        }
+        if (rename(name.c_str(), target.path.c_str()) != 0) {
+            const int error = errno;
+            unlink(name.c_str());
+            return error;
+        }
+        return 0;
+    }
+    return EEXIST;
+}
+
+// Stages the text in a file with a random name, which the stop signals' handler removes.
+int replaceThroughNamedFile(const Target& target, std::string_view contents)
+{
+    std::string name;
+    int fd = -1;
+    {
+        StopSignalsBlocked blocked;
+        const std::string prefix = directoryOf(target.path) + "/";
+        for (int attempt = 0; attempt < attemptsAtAName; ++attempt) {
+            name = randomTemporaryName(prefix);
+            fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd >= 0 || errno != EEXIST) {
+                break;
+            }
+        }
+        if (fd < 0) {
+            return errno;
+        }
+        namedTemporary.store(name.c_str());
+    }
+    int error = writeAll(fd, contents);
+    if (error == 0) {
+        error = keepOwnerAndMode(fd, target);
+    }
+    error = closeChecked(fd, error);
+
+    StopSignalsBlocked blocked;
+    if (error == 0 && rename(name.c_str(), target.path.c_str()) != 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        unlink(name.c_str());
+    }
+    namedTemporary.store(nullptr);
+    return error;
+}
+
+#ifdef O_TMPFILE
+constexpr int cannotName = -1;
+
+// Names a complete unnamed file: a new output gets its name in one step (and never
+// overwrites a file that appeared meanwhile), an existing one is replaced by a rename.
+int nameUnnamedFile(int fd, const Target& target)
+{
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    if (!target.exists) {
+        if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target.path.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            return 0;
+        }
+        if (errno != EEXIST) {
+            return errno == ENOENT && access("/proc/self/fd", X_OK) != 0 ? cannotName : errno;
+        }
+    }
+    const int error = linkAndRename(self.c_str(), AT_SYMLINK_FOLLOW, target);
+    return error == ENOENT && access("/proc/self/fd", X_OK) != 0 ? cannotName : error;
+}
+
+// Stages the text in an unnamed file, so that even SIGKILL or a power loss leaves nothing.
+// Returns cannotName where the file system or a missing /proc refuses that.
+int replaceThroughUnnamedFile(const Target& target, std::string_view contents)
+{
+    const int fd = open(directoryOf(target.path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        // Kernels before 3.11 see O_DIRECTORY (EISDIR); some file systems say EOPNOTSUPP.
+        return errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL ? cannotName : errno;
+    }
+    int error = writeAll(fd, contents);
+    if (error == 0) {
+        error = keepOwnerAndMode(fd, target);
+    }
+    if (error == 0) {
+        error = nameUnnamedFile(fd, target);
+    }
+    return closeChecked(fd, error);
+}
+#endif
+
+int replaceFile(const Target& target, std::string_view contents, TemporaryFile temporary)
+{
+#ifdef O_TMPFILE
+    if (temporary == TemporaryFile::UnnamedIfPossible) {
+        const int error = replaceThroughUnnamedFile(target, contents);
+        if (error != cannotName) {
+            return error;
+        }
+    }
+#else
+    (void)temporary;
+#endif
+    return replaceThroughNamedFile(target, contents);
+}
+
+} // namespace
+
+bool writeFileReplacing(const std::string& path, std::string_view contents, std::string* reason,
+                        TemporaryFile temporary)
+{
+    Target target;
+    int error = resolveTarget(path, &target);
+    if (error == 0) {
+        const SignalScope signals;
+        error =
+            target.direct ? writeDirect(path, contents) : replaceFile(target, contents, temporary);
+    }
+    if (error != 0) {
+        *reason = std::strerror(error);
+        return false;
+    }
+    return true;
+}
+
+#endif
 
 } // namespace Quorl

@@ -5,6 +5,11 @@
 
 namespace Quorl {
 
+std::string pathForMessages(const std::string& path)
+{
+    return path.empty() ? "''" : path;
+}
+
 std::string removePathFromFilename(const std::string& path)
 {
     const std::size_t separator = path.find_last_of("/\\");

@@ -83,8 +83,13 @@ public:
 // Reporting stops after this many bad lines, with one more line saying so.
 constexpr int maxReportedErrors = 20;
 
-// The file-name part of `path`: everything after its last '/' or '\'. Empty when the path ends in
-// a separator.
+// `path` as messages show it: an empty path becomes '' so that a message never starts with its
+// colon.
+std::string pathForMessages(const std::string& path);
+
+// The file-name part of `path`: everything after its last '/' or '\'. Both count as separators on
+// every platform, since tag files and build scripts move between them. Empty when the path ends
+// in a separator.
 std::string removePathFromFilename(const std::string& path);
 
 // Returns the part of `text` before the first `separator` and removes that part and the separator

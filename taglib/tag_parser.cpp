@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <new>
+#include <stdexcept>
 #include <system_error>
 
 namespace Quorl {
@@ -65,7 +67,9 @@ public:
                     ? text.size()
                     : static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
             std::size_t end = lineFeed;
-            if (found != nullptr && end > position && text[end - 1] == '\r') {
+            // A CR before the LF, or as the very last byte of a CRLF file that lost its final
+            // LF, ends the line; anywhere else it is a control character.
+            if (end > position && text[end - 1] == '\r') {
                 --end;
             }
             parseLine(text.substr(position, end - position), lineNumber);
@@ -249,14 +253,22 @@ std::unique_ptr<TagList> TagHeaderParser::parseTagText(std::string_view text,
 
 std::unique_ptr<TagList> TagHeaderParser::parseTagFile(const std::string& path)
 {
-    std::string contents;
     std::string reason;
-    if (!readWholeFile(path, &contents, &reason)) {
-        errorText = path + ": error: cannot read file: " + reason + "\n";
-        errorFlag = 1;
-        return nullptr;
+    // Memory runs out on inputs like /dev/zero or a huge sparse file: that is this input's
+    // fault on this machine, so it is reported like any other unreadable file.
+    try {
+        std::string contents;
+        if (readWholeFile(path, &contents, &reason)) {
+            return parseTagText(contents, path);
+        }
+    } catch (const std::bad_alloc&) {
+        reason = std::strerror(ENOMEM);
+    } catch (const std::length_error&) {
+        reason = std::strerror(ENOMEM);
     }
-    return parseTagText(contents, path);
+    errorText = pathForMessages(path) + ": error: cannot read file: " + reason + "\n";
+    errorFlag = 1;
+    return nullptr;
 }
 
 } // namespace Quorl

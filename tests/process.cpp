@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 #include <fcntl.h>
 #include <grp.h>
@@ -27,11 +28,13 @@ constexpr uid_t nobody = 65534;
     if (!options.workDir.empty() && chdir(options.workDir.c_str()) != 0) {
         _exit(126);
     }
-    if (options.fileSizeLimit >= 0) {
-        signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{static_cast<rlim_t>(options.fileSizeLimit),
-                           static_cast<rlim_t>(options.fileSizeLimit)};
-        setrlimit(RLIMIT_FSIZE, &limit);
+    signal(SIGXFSZ, options.ignoreFileSizeSignal ? SIG_IGN : SIG_DFL);
+    for (const auto& [resource, value] : {std::pair{RLIMIT_FSIZE, options.fileSizeLimit},
+                                          std::pair{RLIMIT_AS, options.memoryLimit}}) {
+        const rlimit limit{static_cast<rlim_t>(value), static_cast<rlim_t>(value)};
+        if (value >= 0 && setrlimit(resource, &limit) != 0) {
+            _exit(123);
+        }
     }
     if (options.unprivileged && geteuid() == 0 &&
         (setgroups(0, nullptr) != 0 || setgid(nobody) != 0 || setuid(nobody) != 0)) {

@@ -9,9 +9,11 @@
 
 struct ProcessOptions
 {
-    std::string workDir;          // the child's working directory; empty: the current one
-    bool unprivileged = false;    // when running as root, the child drops to nobody
-    long long fileSizeLimit = -1; // RLIMIT_FSIZE for the child, with SIGXFSZ ignored
+    std::string workDir;               // the child's working directory; empty: the current one
+    bool unprivileged = false;         // when running as root, the child drops to nobody
+    long long fileSizeLimit = -1;      // RLIMIT_FSIZE for the child
+    bool ignoreFileSizeSignal = false; // SIGXFSZ ignored, as some shells and build tools leave it
+    long long memoryLimit = -1;        // RLIMIT_AS for the child, in bytes
 };
 
 struct ProcessResult

@@ -133,6 +133,7 @@ TEST(TagParser, LineEndsAndByteOrderMark)
     const Pairs expected = {{"A", "1"}, {"B", "2"}, {"C", "3"}};
     EXPECT_EQ(parseGood("A = 1\r\nB = 2\r\nC = 3\r\n"), expected);
     EXPECT_EQ(parseGood("A = 1\nB = 2\r\nC = 3"), expected);
+    EXPECT_EQ(parseGood("A = 1\r\nB = 2\r\nC = 3\r"), expected); // the last LF lost
     EXPECT_EQ(parseGood("\xEF\xBB\xBF"
                         "A = 1\nB = 2\nC = 3\n"),
               expected);
@@ -162,7 +163,7 @@ TEST(TagParser, ReportsEachErrorWithItsPlace)
                               "0xE9; only \\\" and \\\\ are allowed\n"},
         {"A = a\x01z\n", "dir/m.tags:1:6: error: control character 0x01 is not allowed\n"},
         {"A = a\rb\n", "dir/m.tags:1:6: error: control character 0x0D is not allowed\n"},
-        {"A = 1\r", "dir/m.tags:1:6: error: control character 0x0D is not allowed\n"},
+        {"A = 1\r\r", "dir/m.tags:1:6: error: control character 0x0D is not allowed\n"},
         {"# comment \x7F\n", "dir/m.tags:1:11: error: control character 0x7F is not allowed\n"},
         {std::string("A = \0\n", 6), "dir/m.tags:1:5: error: control character 0x00 is not "
                                      "allowed\n"},
@@ -353,39 +354,43 @@ TEST(TagRendering, WritesTheFileOrSaysWhyNot)
 
 TEST(FileOutput, ReplacesWholeFilesAndLeavesNothingOnFailure)
 {
-    const fs::path dir = scratchDir("output");
-    const fs::path out = dir / "out.cpp";
-    std::string reason;
+    for (const auto temporary :
+         {Quorl::TemporaryFile::UnnamedIfPossible, Quorl::TemporaryFile::Named}) {
+        const fs::path dir = scratchDir("output");
+        const fs::path out = dir / "out.cpp";
+        std::string reason;
+        const auto write = [&](const fs::path& path, std::string_view text) {
+            return Quorl::writeFileReplacing(path.string(), text, &reason, temporary);
+        };
 
-    ASSERT_TRUE(Quorl::writeFileReplacing(out.string(), "first\n", &reason)) << reason;
-    ASSERT_TRUE(Quorl::writeFileReplacing(out.string(), "second\n", &reason)) << reason;
-    EXPECT_EQ(readFile(out), "second\n");
-    const std::string big(8 << 20, 'x');
-    ASSERT_TRUE(Quorl::writeFileReplacing(out.string(), big, &reason)) << reason;
-    EXPECT_EQ(readFile(out), big);
+        ASSERT_TRUE(write(out, "first\n")) << reason;
+        ASSERT_TRUE(write(out, "second\n")) << reason;
+        EXPECT_EQ(readFile(out), "second\n");
+        const std::string big(8 << 20, 'x');
+        ASSERT_TRUE(write(out, big)) << reason;
+        EXPECT_EQ(readFile(out), big);
 
-    // The output path is a directory: the rename fails and the temporary file goes away.
-    fs::create_directory(dir / "taken");
-    EXPECT_FALSE(Quorl::writeFileReplacing((dir / "taken").string(), "x", &reason));
-    EXPECT_EQ(reason, "Is a directory");
+        fs::create_directory(dir / "taken");
+        EXPECT_FALSE(write(dir / "taken", "x"));
+        EXPECT_EQ(reason, "Is a directory");
+        EXPECT_FALSE(write(dir / "missing" / "out.cpp", "x"));
+        EXPECT_EQ(reason, "No such file or directory");
 
-    EXPECT_FALSE(Quorl::writeFileReplacing((dir / "missing" / "out.cpp").string(), "x", &reason));
-    EXPECT_EQ(reason, "No such file or directory");
+        std::vector<std::string> left;
+        for (const auto& item : fs::directory_iterator(dir)) {
+            left.push_back(item.path().filename().string());
+        }
+        std::sort(left.begin(), left.end());
+        EXPECT_EQ(left, (std::vector<std::string>{"out.cpp", "taken"}));
 
-    std::vector<std::string> left;
-    for (const auto& item : fs::directory_iterator(dir)) {
-        left.push_back(item.path().filename().string());
+        // A relative path writes into the working directory.
+        const fs::path previous = fs::current_path();
+        fs::current_path(dir);
+        EXPECT_TRUE(write("plain.txt", "p")) << reason;
+        fs::current_path(previous);
+        EXPECT_EQ(readFile(dir / "plain.txt"), "p");
+        fs::remove_all(dir);
     }
-    std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, (std::vector<std::string>{"out.cpp", "taken"}));
-
-    // A relative path writes into the working directory.
-    const fs::path previous = fs::current_path();
-    fs::current_path(dir);
-    EXPECT_TRUE(Quorl::writeFileReplacing("plain.txt", "p", &reason)) << reason;
-    fs::current_path(previous);
-    EXPECT_EQ(readFile(dir / "plain.txt"), "p");
-    fs::remove_all(dir);
 }
 
 TEST(StringHelpers, RemovePathFromFilename)
