@@ -1,7 +1,10 @@
 # A thin wrapper over the CMake presets (CMakePresets.json): every target first makes sure the
 # Debian packages the build needs are installed, then hands over to CMake.
 
-PACKAGES := cmake ninja-build make g++ qt6-base-dev libgtest-dev libbenchmark-dev dpkg-dev groff-base man-db
+# Everything `make test` needs: the build, the tests' tools (clang-format for the format check,
+# file for CPack's dpkg-shlibdeps, lintian for the package check) and man to read the page.
+PACKAGES := cmake ninja-build make g++ qt6-base-dev libgtest-dev libbenchmark-dev dpkg-dev \
+            file clang-format lintian groff-base man-db
 TOOL := build/ci/app/quorlModuleParser
 DEMO_DIR := build/demo
 
@@ -17,8 +20,10 @@ build: deps
 	cmake --build --preset ci
 
 # The tool's main job on the bundled example module: the class-registration source, and the
-# rendering of its tags.
-demo: build
+# rendering of its tags. Only the tool is built.
+demo: deps
+	cmake --preset ci
+	cmake --build --preset ci --target quorlModuleParser
 	@mkdir -p $(DEMO_DIR)
 	$(TOOL) -createTagsInfo examples/geometry/geometry.tags $(DEMO_DIR)/geometry_tags.txt
 	@echo "---- $(DEMO_DIR)/geometry_tags.txt"

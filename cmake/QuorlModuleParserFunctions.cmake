@@ -1,82 +1,187 @@
-# quorl_add_class_registration(<target> <tag file> [OUTPUT <path>] [OUTPUT_VARIABLE <var>])
-#   Generates the module's class-registration source from <tag file> at build time.
-#   Without OUTPUT_VARIABLE the file is added to <target>'s sources and compiled with them.
-#   With OUTPUT_VARIABLE its path is handed back instead, for a source file of the target that
-#   includes it (the generated functions are static); its folder is added to the target's
-#   include directories, and the target still waits for the file to be generated.
+# quorl_add_class_registration(<target> <tag file>... [INCLUDE_ONLY] [OUTPUT <path>]
+#                              [OUTPUT_VARIABLE <var>])
+#   Generates each module's class-registration source <module>_reg.cpp from its tag file at
+#   build time, <module> being the tag file's name up to its first '.'.
+#   By default each module also gets <module>_registration.h, which declares
+#       namespace quorl { void init_<module>(); void shutdown_<module>(); }
+#   and a source compiled into <target> that defines them by calling the generated (static)
+#   functions. The header's folder is on <target>'s include path, PUBLIC, so that whatever links
+#   <target> (a library module, say) can include the header and call its registration.
+#   INCLUDE_ONLY instead leaves <module>_reg.cpp for one of <target>'s own sources to include:
+#   it is not compiled on its own and its folder joins <target>'s private include path.
+#   OUTPUT_VARIABLE receives the path(s) of the generated <module>_reg.cpp, in either mode.
+#   OUTPUT names the generated file instead of the default (one tag file only).
 #
 # quorl_add_tags_info(<target-or-name> <tag file> [OUTPUT <path>])
 #   Writes the tag information text of <tag file> at build time. When <target-or-name> is an
 #   existing target, the text is generated as part of it; otherwise a target of that name is
 #   created and built by default.
 #
-# OUTPUT defaults to a folder of the calling directory's build tree that is private to the target:
-#   quorl/<target>/<module>_reg.cpp and quorl/<target>/<module>_tags.txt, where <module> is the
-#   tag file's name up to its first '.'. A relative OUTPUT is taken from the build directory.
+# Generated files go to a folder of the calling directory's build tree that is private to the
+# target: quorl/<target>/. A relative OUTPUT is taken from the build directory.
 #
-# The tool runs into a temporary file and the result is copied over the output only when it
-# differs, so regenerating identical text does not recompile anything that depends on it.
+# The tool runs into a temporary file whose text is copied over the output only when it
+# differs, so a regeneration with the same text recompiles nothing. A stamp file records each
+# run, so that Makefile builds, which judge by timestamps, run the tool again only when the tag
+# file or the tool is newer than the last run.
 #
 # QUORL_MODULE_PARSER_EXECUTABLE may name another executable to run, for example a build of the
-# tool for the build host when cross-compiling.
+# tool for the build host when cross-compiling: a path, or a program name looked up on PATH.
 
 include_guard(GLOBAL)
 
-set(QUORL_MODULE_PARSER_EXECUTABLE "" CACHE FILEPATH
-    "quorlModuleParser to run at build time (empty: the QuorlModuleParser::quorlModuleParser target)")
+set(QUORL_MODULE_PARSER_EXECUTABLE "" CACHE STRING
+    "quorlModuleParser to run at build time: a path or a program on PATH (empty: the QuorlModuleParser::quorlModuleParser target)")
 
+# The command that runs the tool, checked once per value of QUORL_MODULE_PARSER_EXECUTABLE.
 function(_quorl_tool out_var)
-    if(QUORL_MODULE_PARSER_EXECUTABLE)
-        set(${out_var} "${QUORL_MODULE_PARSER_EXECUTABLE}" PARENT_SCOPE)
-    elseif(TARGET QuorlModuleParser::quorlModuleParser)
+    set(executable "${QUORL_MODULE_PARSER_EXECUTABLE}")
+    if(NOT executable)
+        if(NOT TARGET QuorlModuleParser::quorlModuleParser)
+            message(FATAL_ERROR "quorlModuleParser not found: use find_package(QuorlModuleParser) "
+                                "or add_subdirectory() on its sources, or set "
+                                "QUORL_MODULE_PARSER_EXECUTABLE")
+        endif()
         set(${out_var} QuorlModuleParser::quorlModuleParser PARENT_SCOPE)
-    else()
-        message(FATAL_ERROR "quorlModuleParser not found: use find_package(QuorlModuleParser) or "
-                            "add_subdirectory() on its sources, or set QUORL_MODULE_PARSER_EXECUTABLE")
+        return()
     endif()
+    get_property(checked GLOBAL PROPERTY _QUORL_TOOL_CHECKED)
+    get_property(resolved GLOBAL PROPERTY _QUORL_TOOL_RESOLVED)
+    if(NOT checked STREQUAL executable)
+        if(executable MATCHES "[/\\\\]")
+            get_filename_component(candidate "${executable}" ABSOLUTE)
+        else()
+            find_program(candidate NAMES "${executable}" NO_CACHE NO_CMAKE_FIND_ROOT_PATH)
+        endif()
+        if(NOT candidate OR NOT EXISTS "${candidate}" OR IS_DIRECTORY "${candidate}")
+            message(FATAL_ERROR "QUORL_MODULE_PARSER_EXECUTABLE is '${executable}', which is "
+                                "not a program that exists (or, for a bare name, on PATH)")
+        endif()
+        # Running it without arguments prints the usage text and exits 0.
+        execute_process(COMMAND "${candidate}" RESULT_VARIABLE status OUTPUT_VARIABLE usage
+                        ERROR_QUIET)
+        if(NOT status EQUAL 0 OR NOT usage MATCHES "-createClassReg")
+            message(FATAL_ERROR "QUORL_MODULE_PARSER_EXECUTABLE is '${executable}' "
+                                "(${candidate}), which does not run as quorlModuleParser: ${status}")
+        endif()
+        set(resolved "${candidate}")
+        set_property(GLOBAL PROPERTY _QUORL_TOOL_CHECKED "${executable}")
+        set_property(GLOBAL PROPERTY _QUORL_TOOL_RESOLVED "${resolved}")
+    endif()
+    set(${out_var} "${resolved}" PARENT_SCOPE)
 endfunction()
 
-# Adds the custom command that runs `<tool> <command> <tags> <temporary>` and copies the result
-# to <output> only when it changed. Sets <out_var> to the absolute output path.
-function(_quorl_generate command owner tags output suffix comment out_var)
+function(_quorl_module_name tags out_var)
+    get_filename_component(file_name "${tags}" NAME)
+    string(REGEX REPLACE "\\..*$" "" module "${file_name}")
+    set(${out_var} "${module}" PARENT_SCOPE)
+endfunction()
+
+# Adds the custom command that writes <output> from <tags> with `<tool> <command>`, and sets
+# <out_var> to the absolute output path and <stamp_var> to the stamp file, the command's OUTPUT,
+# which whoever needs the file must depend on.
+function(_quorl_generate command owner tags output suffix comment out_var stamp_var)
     _quorl_tool(tool)
     get_filename_component(tags "${tags}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
     if(NOT output)
-        get_filename_component(file_name "${tags}" NAME)
-        string(REGEX REPLACE "\\..*$" "" module "${file_name}")
+        _quorl_module_name("${tags}" module)
         set(output "quorl/${owner}/${module}${suffix}")
     endif()
     get_filename_component(output "${output}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_BINARY_DIR}")
     get_filename_component(output_dir "${output}" DIRECTORY)
+    file(MAKE_DIRECTORY "${output_dir}")
     set(temporary "${output}.new")
+    set(stamp "${output}.stamp")
     add_custom_command(
-        OUTPUT "${output}"
-        COMMAND "${CMAKE_COMMAND}" -E make_directory "${output_dir}"
+        OUTPUT "${stamp}"
+        BYPRODUCTS "${output}"
         COMMAND "${tool}" ${command} "${tags}" "${temporary}"
         COMMAND "${CMAKE_COMMAND}" -E copy_if_different "${temporary}" "${output}"
         COMMAND "${CMAKE_COMMAND}" -E rm -f "${temporary}"
+        COMMAND "${CMAKE_COMMAND}" -E touch "${stamp}"
         DEPENDS "${tags}" "${tool}"
         COMMENT "${comment}"
         VERBATIM)
     set(${out_var} "${output}" PARENT_SCOPE)
+    set(${stamp_var} "${stamp}" PARENT_SCOPE)
 endfunction()
 
-function(quorl_add_class_registration target tags)
-    cmake_parse_arguments(PARSE_ARGV 2 arg "" "OUTPUT;OUTPUT_VARIABLE" "")
-    if(arg_UNPARSED_ARGUMENTS)
-        message(FATAL_ERROR "quorl_add_class_registration: unknown arguments ${arg_UNPARSED_ARGUMENTS}")
-    endif()
+# Writes <module>_registration.h and the source that defines its functions beside <generated>.
+function(_quorl_registration_wrapper target generated tags)
+    get_filename_component(dir "${generated}" DIRECTORY)
+    get_filename_component(generated_name "${generated}" NAME)
+    _quorl_module_name("${tags}" module)
+    set(note "// Generated by quorl_add_class_registration() from ${tags}; do not edit.")
+    file(CONFIGURE OUTPUT "${dir}/${module}_registration.h" CONTENT
+"${note}
+// Registers the classes of module ${module}: call init once at start-up, shutdown at the end.
+#pragma once
+
+namespace quorl {
+void init_${module}();
+void shutdown_${module}();
+} // namespace quorl
+" @ONLY)
+    file(CONFIGURE OUTPUT "${dir}/${module}_registration.cpp" CONTENT
+"${note}
+#include <cstddef> // the generated source passes NULL
+
+#include \"${generated_name}\"
+#include \"${module}_registration.h\"
+
+void quorl::init_${module}()
+{
+    ::init_${module}();
+}
+
+void quorl::shutdown_${module}()
+{
+    ::shutdown_${module}();
+}
+" @ONLY)
+    target_sources(${target} PRIVATE "${dir}/${module}_registration.h"
+                                     "${dir}/${module}_registration.cpp")
+    target_include_directories(${target} PUBLIC "$<BUILD_INTERFACE:${dir}>")
+endfunction()
+
+function(quorl_add_class_registration target)
+    cmake_parse_arguments(PARSE_ARGV 1 arg "INCLUDE_ONLY" "OUTPUT;OUTPUT_VARIABLE" "")
+    set(tag_files ${arg_UNPARSED_ARGUMENTS})
     if(NOT TARGET ${target})
         message(FATAL_ERROR "quorl_add_class_registration: ${target} is not a target")
     endif()
-    _quorl_generate(-createClassReg "${target}" "${tags}" "${arg_OUTPUT}" "_reg.cpp"
-                    "Generating class registration ${tags} for ${target}" output)
-    target_sources(${target} PRIVATE "${output}")
-    if(arg_OUTPUT_VARIABLE)
+    list(LENGTH tag_files count)
+    if(count EQUAL 0)
+        message(FATAL_ERROR "quorl_add_class_registration(${target}): no tag file given")
+    endif()
+    if(arg_OUTPUT AND count GREATER 1)
+        message(FATAL_ERROR "quorl_add_class_registration(${target}): OUTPUT names one file, "
+                            "but ${count} tag files were given")
+    endif()
+    set(outputs "")
+    set(modules "")
+    foreach(tags IN LISTS tag_files)
+        _quorl_module_name("${tags}" module)
+        if(module IN_LIST modules)
+            message(FATAL_ERROR "quorl_add_class_registration(${target}): two tag files for "
+                                "module '${module}'")
+        endif()
+        list(APPEND modules "${module}")
+        _quorl_generate(-createClassReg "${target}" "${tags}" "${arg_OUTPUT}" "_reg.cpp"
+                        "Generating class registration of ${module} for ${target}" output stamp)
+        # The generated file is only ever included: on its own its static functions are unused.
         set_source_files_properties("${output}" PROPERTIES HEADER_FILE_ONLY ON)
-        get_filename_component(output_dir "${output}" DIRECTORY)
-        target_include_directories(${target} PRIVATE "${output_dir}")
-        set(${arg_OUTPUT_VARIABLE} "${output}" PARENT_SCOPE)
+        target_sources(${target} PRIVATE "${output}" "${stamp}")
+        if(arg_INCLUDE_ONLY)
+            get_filename_component(output_dir "${output}" DIRECTORY)
+            target_include_directories(${target} PRIVATE "${output_dir}")
+        else()
+            _quorl_registration_wrapper(${target} "${output}" "${tags}")
+        endif()
+        list(APPEND outputs "${output}")
+    endforeach()
+    if(arg_OUTPUT_VARIABLE)
+        set(${arg_OUTPUT_VARIABLE} "${outputs}" PARENT_SCOPE)
     endif()
 endfunction()
 
@@ -85,12 +190,13 @@ function(quorl_add_tags_info target_or_name tags)
     if(arg_UNPARSED_ARGUMENTS)
         message(FATAL_ERROR "quorl_add_tags_info: unknown arguments ${arg_UNPARSED_ARGUMENTS}")
     endif()
+    _quorl_module_name("${tags}" module)
     _quorl_generate(-createTagsInfo "${target_or_name}" "${tags}" "${arg_OUTPUT}" "_tags.txt"
-                    "Generating tag information ${tags} for ${target_or_name}" output)
+                    "Generating tag information of ${module} for ${target_or_name}" output stamp)
     if(TARGET ${target_or_name})
         set_source_files_properties("${output}" PROPERTIES HEADER_FILE_ONLY ON)
-        target_sources(${target_or_name} PRIVATE "${output}")
+        target_sources(${target_or_name} PRIVATE "${output}" "${stamp}")
     else()
-        add_custom_target(${target_or_name} ALL DEPENDS "${output}")
+        add_custom_target(${target_or_name} ALL DEPENDS "${stamp}")
     endif()
 endfunction()

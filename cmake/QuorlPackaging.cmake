@@ -1,35 +1,73 @@
 # Install rules, the CMake package (find_package(QuorlModuleParser CONFIG)) and the Debian package.
+# Components: Runtime (the tool, its man page and documents) and Development (the CMake package).
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
 set(QUORL_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/QuorlModuleParser)
+set(QUORL_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/quorl-module-parser)
 
 install(TARGETS quorlModuleParser EXPORT QuorlModuleParserTargets
-        RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+        RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT Runtime)
 install(EXPORT QuorlModuleParserTargets NAMESPACE QuorlModuleParser::
-        DESTINATION ${QUORL_CMAKE_DIR})
+        DESTINATION ${QUORL_CMAKE_DIR} COMPONENT Development)
 
 configure_package_config_file(cmake/QuorlModuleParserConfig.cmake.in
                               ${CMAKE_CURRENT_BINARY_DIR}/QuorlModuleParserConfig.cmake
                               INSTALL_DESTINATION ${QUORL_CMAKE_DIR})
+# The package holds a tool for the build host, so a target of any pointer size may use it.
 write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/QuorlModuleParserConfigVersion.cmake
-                                 COMPATIBILITY SameMajorVersion)
+                                 COMPATIBILITY SameMajorVersion ARCH_INDEPENDENT)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/QuorlModuleParserConfig.cmake
               ${CMAKE_CURRENT_BINARY_DIR}/QuorlModuleParserConfigVersion.cmake
               cmake/QuorlModuleParserFunctions.cmake
-        DESTINATION ${QUORL_CMAKE_DIR})
+        DESTINATION ${QUORL_CMAKE_DIR} COMPONENT Development)
 
-install(FILES doc/quorlModuleParser.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES README.md DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/quorl-module-parser)
+# The man page and the changelog carry the version and date of project() and
+# QUORL_RELEASE_DATE; both are installed compressed, as Debian wants them.
+string(REGEX MATCH "^[A-Za-z]+, ([0-9]+) ([A-Za-z]+) ([0-9]+) " date "${QUORL_RELEASE_DATE}")
+if(NOT date)
+    message(FATAL_ERROR "QUORL_RELEASE_DATE is not an RFC 2822 date: ${QUORL_RELEASE_DATE}")
+endif()
+set(QUORL_RELEASE_DATE_RFC2822 "${QUORL_RELEASE_DATE}")
+set(QUORL_RELEASE_DATE "${CMAKE_MATCH_1} ${CMAKE_MATCH_2} ${CMAKE_MATCH_3}")
+set(generated_docs ${CMAKE_CURRENT_BINARY_DIR}/docs)
+configure_file(doc/quorlModuleParser.1.in ${generated_docs}/quorlModuleParser.1 @ONLY)
+configure_file(packaging/debian/changelog.in ${generated_docs}/changelog @ONLY)
+find_program(QUORL_GZIP gzip)
+foreach(file quorlModuleParser.1 changelog)
+    if(QUORL_GZIP)
+        # -n leaves out the name and time stamp, so the same text gives the same bytes.
+        execute_process(COMMAND ${QUORL_GZIP} -n -9 -c ${generated_docs}/${file}
+                        OUTPUT_FILE ${generated_docs}/${file}.gz COMMAND_ERROR_IS_FATAL ANY)
+        set(${file}_installed ${generated_docs}/${file}.gz)
+    else()
+        set(${file}_installed ${generated_docs}/${file})
+    endif()
+endforeach()
+install(FILES ${quorlModuleParser.1_installed} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
+        COMPONENT Runtime)
+install(FILES README.md packaging/debian/copyright ${changelog_installed}
+        DESTINATION ${QUORL_DOC_DIR} COMPONENT Runtime)
 
 set(CPACK_PACKAGE_NAME quorl-module-parser)
-set(CPACK_PACKAGE_VENDOR "quorlModuleParser developers")
-set(CPACK_PACKAGE_CONTACT "quorlModuleParser developers <maintainers@users.noreply.c-seed-99ff9910.example>")
+set(CPACK_PACKAGE_VENDOR "quorlModuleParser authors")
+set(CPACK_PACKAGE_CONTACT "${QUORL_PACKAGE_MAINTAINER}")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${QUORL_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
+# The summary line comes first on its own; this is the extended description below it.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+"quorlModuleParser runs in the build of a modular application, once per module.
+It reads the module's tag file and either writes a text rendering of its tags
+or generates the module's class-registration C++ source from its CLASSES tag:
+one include per class and two functions that call every class's static init
+and shutdown. CMake functions to run it at build time come with it.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 # dpkg-shlibdeps works out the run-time dependencies (libqt6core6, libstdc++6, libc6).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_STRIP_FILES ON)
+# CPack of CMake 3.25 has no Multi-Arch field; this step adds it to the finished package.
+set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/QuorlDebMultiArch.cmake)
 set(CPACK_GENERATOR DEB)
 include(CPack)

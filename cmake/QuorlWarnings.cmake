@@ -1,6 +1,5 @@
-# Warnings are set per target so that consumers of our targets never inherit them.
-option(QUORL_WARNINGS_AS_ERRORS "Treat compiler warnings as errors" OFF)
-
+# Warnings are set per target so that consumers of our targets never inherit them; they are
+# errors only where QUORL_WARNINGS_AS_ERRORS asks (the developer and CI presets).
 function(quorl_set_warnings target)
     if(MSVC)
         target_compile_options(${target} PRIVATE /W4 $<$<BOOL:${QUORL_WARNINGS_AS_ERRORS}>:/WX>)

@@ -1,6 +1,8 @@
-// The demo application's start-up for the geometry module: it includes the generated
-// registration source (its functions are static) and runs it.
-#include "geometry_reg.cpp"
+// The demo application's start-up for the geometry module. geometry_registration.h comes with
+// the module's generated registration source (quorl_add_class_registration in CMakeLists.txt).
+#include "Ellipse.h"
+#include "geometry_registration.h"
+#include "shapes/square_shape.h"
 
 #include <cstdio>
 
@@ -15,9 +17,9 @@ static void printAncestry(const ClassInfo* info)
 
 int main()
 {
-    init_geometry();
+    quorl::init_geometry();
     printAncestry(Ellipse::getClass());
     printAncestry(Square::getClass());
-    shutdown_geometry();
+    quorl::shutdown_geometry();
     return 0;
 }

@@ -19,6 +19,15 @@ function(build binary)
     run_checked("${CMAKE_COMMAND}" --build "${binary}" --parallel 2)
 endfunction()
 
+# Fails unless building again does nothing: no tool run, no compile, no link.
+function(expect_nothing_to_build binary)
+    execute_process(COMMAND "${CMAKE_COMMAND}" --build "${binary}" RESULT_VARIABLE status
+                    OUTPUT_VARIABLE out ERROR_VARIABLE out)
+    if(NOT status EQUAL 0 OR out MATCHES "Generating|Building|Linking")
+        message(FATAL_ERROR "building ${binary} again did work (${status}):\n${out}")
+    endif()
+endfunction()
+
 # Runs <program> and fails unless its standard output equals the file <expected>.
 function(expect_output program expected)
     execute_process(COMMAND "${program}" RESULT_VARIABLE status OUTPUT_VARIABLE actual)

@@ -13,9 +13,19 @@ if(NOT count EQUAL 1)
     message(FATAL_ERROR "expected one package, found: ${packages}")
 endif()
 
-execute_process(COMMAND dpkg-deb -f "${packages}" Package Depends OUTPUT_VARIABLE fields)
-if(NOT fields MATCHES "Package: quorl-module-parser" OR NOT fields MATCHES "libqt6core6")
+execute_process(COMMAND dpkg-deb -f "${packages}" Package Depends Multi-Arch
+                OUTPUT_VARIABLE fields)
+if(NOT fields MATCHES "Package: quorl-module-parser" OR NOT fields MATCHES "libqt6core6" OR
+   NOT fields MATCHES "Multi-Arch: foreign")
     message(FATAL_ERROR "unexpected package fields:\n${fields}")
+endif()
+
+# Debian's own checks: no error may remain; the warnings are shown.
+execute_process(COMMAND lintian --allow-root --tag-display-limit 0 "${packages}"
+                RESULT_VARIABLE status OUTPUT_VARIABLE report ERROR_VARIABLE report)
+message(STATUS "lintian (${status}):\n${report}")
+if(report MATCHES "(^|\n)E: " OR NOT status MATCHES "^[0-9]+$")
+    message(FATAL_ERROR "lintian reports errors")
 endif()
 
 set(root "${SCRATCH}/root")
@@ -24,8 +34,10 @@ foreach(file bin/quorlModuleParser
              lib/cmake/QuorlModuleParser/QuorlModuleParserConfig.cmake
              lib/cmake/QuorlModuleParser/QuorlModuleParserConfigVersion.cmake
              lib/cmake/QuorlModuleParser/QuorlModuleParserFunctions.cmake
-             share/man/man1/quorlModuleParser.1
-             share/doc/quorl-module-parser/README.md)
+             share/man/man1/quorlModuleParser.1.gz
+             share/doc/quorl-module-parser/README.md
+             share/doc/quorl-module-parser/copyright
+             share/doc/quorl-module-parser/changelog.gz)
     if(NOT EXISTS "${root}/usr/${file}")
         message(FATAL_ERROR "the package lacks /usr/${file}")
     endif()
@@ -40,14 +52,15 @@ build("${SCRATCH}/consumer")
 expect_output("${SCRATCH}/consumer/example_geometry" "${EXAMPLE_DIR}/expected_output.txt")
 
 # The man page renders without a groff warning and reads as the tool's page.
-set(page "${root}/usr/share/man/man1/quorlModuleParser.1")
-execute_process(COMMAND groff -man -Tutf8 -ww -z "${page}" RESULT_VARIABLE status
-                ERROR_VARIABLE warnings)
+set(page "${root}/usr/share/man/man1/quorlModuleParser.1.gz")
+execute_process(COMMAND gzip -dc "${page}" COMMAND groff -man -Tutf8 -ww -z
+                RESULT_VARIABLE status ERROR_VARIABLE warnings)
 if(NOT status EQUAL 0 OR warnings)
     message(FATAL_ERROR "groff reports problems in the man page:\n${warnings}")
 endif()
 execute_process(COMMAND "${CMAKE_COMMAND}" -E env MANWIDTH=80 man -l "${page}"
                 OUTPUT_VARIABLE text RESULT_VARIABLE status)
-if(NOT status EQUAL 0 OR NOT text MATCHES "quorlModuleParser -createClassReg geometry.tags")
+if(NOT status EQUAL 0 OR NOT text MATCHES "quorlModuleParser -createClassReg geometry.tags" OR
+   NOT text MATCHES "quorlModuleParser ${VERSION}")
     message(FATAL_ERROR "man could not show the page (${status}):\n${text}")
 endif()

@@ -4,7 +4,7 @@ include(${CMAKE_CURRENT_LIST_DIR}/common.cmake)
 
 file(REMOVE_RECURSE "${PREFIX}")
 run_checked("${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}")
-foreach(file bin/quorlModuleParser share/man/man1/quorlModuleParser.1)
+foreach(file bin/quorlModuleParser share/man/man1/quorlModuleParser.1.gz)
     if(NOT EXISTS "${PREFIX}/${file}")
         message(FATAL_ERROR "${PREFIX}/${file} was not installed")
     endif()
