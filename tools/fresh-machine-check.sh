@@ -31,6 +31,7 @@ if [ -z "$mirror" ]; then
 fi
 
 root=$(mktemp -d /var/tmp/quorl-fresh-root.XXXXXX)
+chmod 755 "$root" # it becomes /, which every user must be able to enter
 logs=$(mktemp -d /var/tmp/quorl-fresh-logs.XXXXXX)
 cleanup() {
     status=$?
