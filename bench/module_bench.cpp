@@ -1,7 +1,10 @@
-// Whole-process benchmark: generates synthetic modules, runs both commands of the built tool on
-// each, and prints the median wall time and the peak resident memory per size.
+// Whole-process benchmark: generates synthetic modules and runs both commands of the built tool
+// on each, interleaved with a yardstick per command (a minimal program without Qt that writes
+// the same bytes, checked byte for byte first), and prints time and peak memory as ratios: the
+// median of the per-pair time ratios, and peak resident memory over the tag file's size.
 //
-//   module_bench <quorlModuleParser> <qt_noop> <work dir> [--sizes 10,1000,...] [--runs N]
+//   module_bench <quorlModuleParser> <qt_noop> <yardstick_classreg> <yardstick_tagsinfo>
+//                <work dir> [--sizes 10,1000,...] [--pairs N]
 //
 // <qt_noop> is a program that does nothing but link Qt Core: the floor for a small module.
 #include <algorithm>
@@ -9,7 +12,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <fcntl.h>
@@ -114,23 +119,59 @@ std::string humanSeconds(double seconds)
     return text;
 }
 
+struct Measured
+{
+    std::vector<double> tool;
+    std::vector<double> other;
+    std::vector<double> ratios; // tool over other, pair by pair
+    long toolPeak = 0;
+    long otherPeak = 0;
+};
+
+// Runs the pairs interleaved, alternating which goes first, so both see the same machine.
+Measured measurePairs(const std::vector<std::string>& tool, const std::vector<std::string>& other,
+                      int pairs)
+{
+    Measured result;
+    for (int pair = 0; pair < pairs; ++pair) {
+        Sample first = runOnce(pair % 2 == 0 ? tool : other);
+        Sample second = runOnce(pair % 2 == 0 ? other : tool);
+        if (pair % 2 != 0) {
+            std::swap(first, second);
+        }
+        result.tool.push_back(first.seconds);
+        result.other.push_back(second.seconds);
+        result.ratios.push_back(first.seconds / second.seconds);
+        result.toolPeak = std::max(result.toolPeak, first.peakKilobytes);
+        result.otherPeak = std::max(result.otherPeak, second.peakKilobytes);
+    }
+    return result;
+}
+
+std::string readAll(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc < 4) {
+    if (argc < 6) {
         std::fprintf(stderr,
-                     "usage: %s <quorlModuleParser> <qt_noop> <work dir> "
-                     "[--sizes 10,1000,...] [--runs N]\n",
+                     "usage: %s <quorlModuleParser> <qt_noop> <yardstick_classreg> "
+                     "<yardstick_tagsinfo> <work dir> [--sizes 10,1000,...] [--pairs N]\n",
                      argv[0]);
         return 2;
     }
     const std::string tool = argv[1];
     const std::string noop = argv[2];
-    const std::string dir = argv[3];
+    const std::string yardsticks[] = {argv[3], argv[4]};
+    const std::string dir = argv[5];
     std::vector<long> sizes = {10, 1000, 100000, 1000000};
-    int runsOverride = 0;
-    for (int i = 4; i + 1 < argc; i += 2) {
+    int pairsOverride = 0;
+    for (int i = 6; i + 1 < argc; i += 2) {
         const std::string option = argv[i];
         if (option == "--sizes") {
             sizes.clear();
@@ -139,19 +180,24 @@ int main(int argc, char** argv)
                 sizes.push_back(std::strtol(p, &end, 10));
                 p = *end == ',' ? end + 1 : end;
             }
-        } else if (option == "--runs") {
-            runsOverride = std::atoi(argv[i + 1]);
+        } else if (option == "--pairs") {
+            pairsOverride = std::atoi(argv[i + 1]);
         }
     }
     mkdir(dir.c_str(), 0755);
 
-    std::printf("%10s %10s  %-16s %12s %10s %9s\n", "values", "tag file", "command", "median wall",
-                "peak RSS", "RSS/file");
+    std::printf("%9s %9s  %-15s %10s %10s %7s %9s %9s\n", "values", "tag file", "command", "tool",
+                "yardstick", "ratio", "tool RSS", "yard RSS");
+    std::printf("%9s %9s  %-15s %10s %10s %7s %9s %9s\n", "", "", "", "median", "median", "median",
+                "/file", "/file");
+    const char* const commands[] = {"-createClassReg", "-createTagsInfo"};
+    double noopRatio = 0;
     double noopMedian = 0;
     double smallMedian = 0;
     double time100k = 0;
     double time1m = 0;
-    double ratio1m = 0;
+    double ratio1m[2] = {0, 0};
+    double memory1m = 0;
     for (const long values : sizes) {
         const std::string input = writeModule(dir, values);
         struct stat info
@@ -160,56 +206,66 @@ int main(int argc, char** argv)
         stat(input.c_str(), &info);
         const double fileBytes = static_cast<double>(info.st_size);
         // Small modules are dominated by process start-up, so they need many runs to settle.
-        const int runs = runsOverride > 0 ? runsOverride : values <= 1000 ? 201 : 7;
-        for (const char* command : {"-createClassReg", "-createTagsInfo"}) {
-            const std::string output = dir + "/out" + std::to_string(values) + command;
-            std::vector<double> times;
-            std::vector<double> noopTimes;
-            long peak = 0;
-            for (int run = 0; run < runs; ++run) {
-                // Interleaved with the do-nothing program, so both see the same machine load.
-                if (values <= 10) {
-                    noopTimes.push_back(runOnce({noop}).seconds);
-                }
-                const Sample sample = runOnce({tool, command, input, output});
-                times.push_back(sample.seconds);
-                peak = std::max(peak, sample.peakKilobytes);
+        const int pairs = pairsOverride > 0 ? pairsOverride : values <= 1000 ? 101 : 7;
+        for (int c = 0; c < 2; ++c) {
+            const std::string toolOut = dir + "/tool" + std::to_string(values) + commands[c];
+            const std::string yardOut = dir + "/yard" + std::to_string(values) + commands[c];
+            const std::vector<std::string> toolRun = {tool, commands[c], input, toolOut};
+            const std::vector<std::string> yardRun = {yardsticks[c], input, yardOut};
+            runOnce(toolRun);
+            runOnce(yardRun);
+            if (readAll(toolOut) != readAll(yardOut)) {
+                std::fprintf(stderr, "%s and its yardstick differ on %s\n", commands[c],
+                             input.c_str());
+                return 1;
             }
-            const double wall = median(times);
-            const double rss = static_cast<double>(peak) * 1024;
-            std::printf("%10ld %10s  %-16s %12s %10s %8.1fx\n", values,
-                        humanBytes(fileBytes).c_str(), command, humanSeconds(wall).c_str(),
-                        humanBytes(rss).c_str(), rss / fileBytes);
-            if (std::string(command) == "-createClassReg") {
-                if (values <= 10) {
-                    noopMedian = median(noopTimes);
-                    smallMedian = wall;
-                }
-                if (values == 100000) {
-                    time100k = wall;
-                }
-                if (values == 1000000) {
-                    time1m = wall;
-                    ratio1m = rss / fileBytes;
-                }
+            const Measured m = measurePairs(toolRun, yardRun, pairs);
+            const double toolRss = static_cast<double>(m.toolPeak) * 1024 / fileBytes;
+            const double yardRss = static_cast<double>(m.otherPeak) * 1024 / fileBytes;
+            std::printf("%9ld %9s  %-15s %10s %10s %6.2fx %8.1fx %8.1fx\n", values,
+                        humanBytes(fileBytes).c_str(), commands[c],
+                        humanSeconds(median(m.tool)).c_str(), humanSeconds(median(m.other)).c_str(),
+                        median(m.ratios), toolRss, yardRss);
+            if (values == 1000000) {
+                ratio1m[c] = median(m.ratios);
+            }
+            if (c != 0) {
+                continue;
+            }
+            if (values == 100000) {
+                time100k = median(m.tool);
+            }
+            if (values == 1000000) {
+                time1m = median(m.tool);
+                memory1m = toolRss;
+            }
+            if (values <= 10) {
+                const Measured small = measurePairs(toolRun, {noop}, pairs * 2);
+                noopRatio = median(small.ratios);
+                noopMedian = median(small.other);
+                smallMedian = median(small.tool);
             }
         }
     }
 
-    std::printf("\n-createClassReg against the targets:\n");
-    if (noopMedian > 0) {
-        std::printf("  10 values: %s, a Qt Core no-op %s: %.2fx (target <= 1.2x)\n",
-                    humanSeconds(smallMedian).c_str(), humanSeconds(noopMedian).c_str(),
-                    smallMedian / noopMedian);
-    }
+    std::printf("\nAgainst the goals:\n");
     if (time1m > 0) {
-        std::printf("  1,000,000 values: %s (target <= 1 s), peak memory %.1fx the tag file "
-                    "(target <= 6x)\n",
-                    humanSeconds(time1m).c_str(), ratio1m);
+        std::printf("  -createClassReg, 1,000,000 values: %.2fx the yardstick's time (goal <= "
+                    "2.5x), peak memory %.2fx the tag file (goal <= 3.5x)\n",
+                    ratio1m[0], memory1m);
+        std::printf("  -createTagsInfo, 1,000,000 values: %.2fx its yardstick's time (goal <= "
+                    "2x)\n",
+                    ratio1m[1]);
     }
     if (time1m > 0 && time100k > 0) {
-        std::printf("  100,000 -> 1,000,000 values: time grows %.1fx (target <= 11x)\n",
+        std::printf("  -createClassReg, 100,000 -> 1,000,000 values: time grows %.1fx (goal <= "
+                    "11x)\n",
                     time1m / time100k);
+    }
+    if (noopRatio > 0) {
+        std::printf("  -createClassReg, 10 values: %s against %s for a Qt Core no-op, %.2fx "
+                    "(goal <= 1.2x)\n",
+                    humanSeconds(smallMedian).c_str(), humanSeconds(noopMedian).c_str(), noopRatio);
     }
     return 0;
 }
