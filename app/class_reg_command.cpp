@@ -16,7 +16,7 @@ int createClassReg(const ArgumentList& args, std::ostream& err)
     if (!tags) {
         return 1;
     }
-    if (!tags->hasTag("CLASSES")) {
+    if (!tags->hasTag(classesTag)) {
         err << "warning - no classes found. Proxy file created (with no actual registrations).\n";
     }
     std::string fileName = removePathFromFilename(inputPath);

@@ -1,64 +1,94 @@
 #include "class_registration.h"
+#include "class_words.h"
 #include "tag_library.h"
 
-#include <QList>
-#include <QString>
-#include <QStringView>
+#include <QLatin1StringView>
+
+#include <algorithm>
 
 namespace Quorl {
 namespace {
 
-std::string entryMessage(std::uint64_t index, const char* fault, const std::string& value)
+std::string entryMessage(std::uint64_t index, const char* fault, std::string_view value)
 {
-    return "Error: class entry " + std::to_string(index) + fault + "\nentry: " + value + "\n";
+    std::string message = "Error: class entry " + std::to_string(index) + fault + "\nentry: ";
+    message += value;
+    message += '\n';
+    return message;
 }
 
+// Case-insensitive comparison agrees with lower-casing first for text from Latin-1: no
+// character of it folds or lowers to an ASCII letter but that letter's own upper case.
 bool isKeyword(QStringView word, const char* keyword)
 {
-    return word.toString().toLower() == QLatin1String(keyword);
+    return word.compare(QLatin1StringView(keyword), Qt::CaseInsensitive) == 0;
 }
 
 } // namespace
 
-bool parseClassEntry(std::uint64_t index, const std::string& value, ClassEntry* entry,
-                     std::string* message)
+int ClassWords::split(std::string_view value)
 {
-    *entry = ClassEntry{};
+    value_ = value;
     // Read as NUL-terminated text on purpose: a value is taken up to its first NUL byte.
-    const QString text = QString::fromLatin1(value.c_str()).trimmed();
-    // Words are views into `text`: splitting makes no copies.
-    const QList<QStringView> words =
-        QStringView(text).split(QStringLiteral(" "), Qt::KeepEmptyParts, Qt::CaseSensitive);
-    switch (words.size()) {
+    const std::size_t length = std::min(value.find('\0'), value.size());
+    text_ = QLatin1StringView(value.data(), static_cast<qsizetype>(length));
+    QStringView rest = QStringView(text_).trimmed();
+    for (count_ = 0; count_ < maxWords; ++count_) {
+        const qsizetype blank = rest.indexOf(u' ');
+        if (blank < 0) {
+            words_[count_] = rest;
+            return ++count_;
+        }
+        words_[count_] = rest.first(blank);
+        rest = rest.sliced(blank + 1);
+    }
+    return ++count_; // more than maxWords: the rest does not matter
+}
+
+bool checkClassForm(std::uint64_t index, std::string_view value, const ClassWords& words,
+                    std::string* message)
+{
+    switch (words.count()) {
+    case 1:
+        return true;
+    case 3:
+        if (!isKeyword(words.word(1), "inherits")) {
+            *message = entryMessage(index, ": middle entry is not \"inherits\" ", value);
+            return false;
+        }
+        return true;
     case 5:
-        entry->className = qString2STLString(words[0]);
-        if (!isKeyword(words[1], "in")) {
+        if (!isKeyword(words.word(1), "in")) {
             *message = entryMessage(index, ": middle entry is not \"in\" ", value);
             return false;
         }
-        entry->headerFile = qString2STLString(words[2]);
-        if (!isKeyword(words[3], "inherits")) {
+        if (!isKeyword(words.word(3), "inherits")) {
             *message = entryMessage(index, ": middle entry is not \"inherits\" ", value);
             return false;
         }
-        entry->baseClassExpr = qString2STLString(words[4]) + "::getClass()";
-        return true;
-    case 3:
-        if (!isKeyword(words[1], "inherits")) {
-            *message = entryMessage(index, ": middle entry is not \"inherits\" ", value);
-            return false;
-        }
-        entry->className = qString2STLString(words[0]);
-        entry->baseClassExpr = qString2STLString(words[2]) + "::getClass()";
-        return true;
-    case 1:
-        entry->className = qString2STLString(words[0]);
-        entry->baseClassExpr = "NULL";
         return true;
     default:
         *message = entryMessage(index, " is invalid", value);
         return false;
     }
+}
+
+bool parseClassEntry(std::uint64_t index, const std::string& value, ClassEntry* entry,
+                     std::string* message)
+{
+    *entry = ClassEntry{};
+    ClassWords words;
+    const int count = words.split(value);
+    if (!checkClassForm(index, value, words, message)) {
+        return false;
+    }
+    entry->className = qString2STLString(words.word(0));
+    if (count == 5) {
+        entry->headerFile = qString2STLString(words.word(2));
+    }
+    entry->baseClassExpr =
+        count == 1 ? "NULL" : qString2STLString(words.word(count - 1)) + "::getClass()";
+    return true;
 }
 
 } // namespace Quorl

@@ -8,6 +8,9 @@ namespace Quorl {
 
 class TagList;
 
+// The one tag the class registration reads.
+inline const std::string classesTag = "CLASSES";
+
 // One accepted "CLASSES" value.
 struct ClassEntry
 {

@@ -3,6 +3,8 @@
 // A tag file holds lines of the form `NAME = VALUE`; the README describes the format in full.
 #pragma once
 
+#include "byte_buffer.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -17,18 +19,25 @@ class QStringView;
 namespace Quorl {
 
 // Every (name, value) pair of one tag file, in file order. A tag may occur any number of times.
+//
+// The values lie back to back in one buffer, in file order, with their lengths beside them and
+// their names in runs (tag files list a tag's values together). A parsed list's buffer is the
+// file's own text, each value moved down to where the previous one ends, so nothing is copied
+// and nothing but the values stays in memory.
 class TagList
 {
 public:
-    TagList() = default;
     explicit TagList(std::string sourceName);
 
     // Every value stored under `name`, in file order; empty when the tag does not occur.
     std::vector<std::string> getAllValues(std::string name) const;
     // Whether the tag occurs at all, that is whether getAllValues(name) would be non-empty.
     bool hasTag(const std::string& name) const { return nameIndex_.count(name) != 0; }
-    // The same values without copying them: views into the list, valid while it lives.
-    std::vector<std::string_view> viewAllValues(const std::string& name) const;
+    // Calls `visit(value)` for every value stored under `name`, in file order, without copying
+    // it; stops at the first call that returns false.
+    template <typename Visit> void visitValues(const std::string& name, Visit visit) const;
+    // Calls `visit(name, value)` for every value, in file order.
+    template <typename Visit> void visitAll(Visit visit) const;
 
     // Writes renderText() to `path`, replacing the file only once the whole text is on disk.
     // On failure the old file at `path` is left as it was and `reason` says why.
@@ -41,30 +50,68 @@ public:
     // Appends one value. The value must not hold control characters other than tab: the tag
     // file format cannot express them, so the parser never produces them.
     void addValue(std::string_view name, std::string_view value);
-    // Room for this many bytes of values, so that reading a large file does not regrow them.
-    void reserveValueBytes(std::size_t bytes);
 
-    std::size_t valueCount() const { return entries_.size(); }
+    std::size_t valueCount() const { return lengths_.size(); }
     std::size_t tagCount() const { return names_.size(); }
-    const std::string& nameAt(std::size_t index) const { return names_[entries_[index].name]; }
-    std::string_view valueAt(std::size_t index) const;
     // The file name (without directories) that the list was read from.
     const std::string& sourceName() const { return sourceName_; }
 
+    // The parser's side. It reads the file into storage() and, for each value, first registers
+    // its name (the name's bytes may be overwritten next), then writes the value's bytes at
+    // storage().data() + keptBytes(), never after where they stood, and keeps them.
+    ByteBuffer& storage() { return bytes_; }
+    std::size_t keptBytes() const { return keptBytes_; }
+    std::uint32_t registerName(std::string_view name);
+    void keepValue(std::uint32_t name, std::uint32_t length);
+    // Drops what follows the kept values: the rest of the file's text.
+    void finishKeeping();
+
 private:
-    struct Entry
+    struct Run
     {
-        std::size_t offset;
-        std::size_t length;
         std::uint32_t name;
+        std::size_t count;
     };
 
     std::string sourceName_;
     std::vector<std::string> names_; // distinct names, in order of first occurrence
     std::unordered_map<std::string, std::uint32_t> nameIndex_;
-    std::vector<Entry> entries_;
-    std::string values_; // all values back to back; entries_ point into it
+    std::vector<Run> runs_;
+    std::vector<std::uint32_t> lengths_;
+    ByteBuffer bytes_;
+    std::size_t keptBytes_ = 0;
 };
+
+// The longest value a tag file may hold.
+constexpr std::size_t maxValueLength = 0xFFFFFFFFu;
+
+template <typename Visit> void TagList::visitValues(const std::string& name, Visit visit) const
+{
+    const auto found = nameIndex_.find(name);
+    if (found == nameIndex_.end()) {
+        return;
+    }
+    const char* value = bytes_.data();
+    auto length = lengths_.begin();
+    for (const Run& run : runs_) {
+        for (std::size_t i = 0; i < run.count; ++i, value += *length++) {
+            if (run.name == found->second && !visit(std::string_view(value, *length))) {
+                return;
+            }
+        }
+    }
+}
+
+template <typename Visit> void TagList::visitAll(Visit visit) const
+{
+    const char* value = bytes_.data();
+    auto length = lengths_.begin();
+    for (const Run& run : runs_) {
+        for (std::size_t i = 0; i < run.count; ++i, value += *length++) {
+            visit(names_[run.name], std::string_view(value, *length));
+        }
+    }
+}
 
 // Reads tag files. After each parse, `errorText` holds one line per problem and `errorFlag` is
 // non-zero when there was any problem. A file with bad lines still yields the list of its good
@@ -78,6 +125,9 @@ public:
 
     std::string errorText;
     std::int32_t errorFlag = 0;
+
+private:
+    void parseStorage(TagList& tags, const std::string& sourceName);
 };
 
 // Reporting stops after this many bad lines, with one more line saying so.

@@ -50,52 +50,51 @@ TagList::TagList(std::string sourceName) : sourceName_(std::move(sourceName)) {}
 
 std::vector<std::string> TagList::getAllValues(std::string name) const
 {
-    const std::vector<std::string_view> views = viewAllValues(name);
-    return std::vector<std::string>(views.begin(), views.end());
-}
-
-std::vector<std::string_view> TagList::viewAllValues(const std::string& name) const
-{
-    std::vector<std::string_view> values;
-    const auto found = nameIndex_.find(name);
-    if (found == nameIndex_.end()) {
-        return values;
-    }
-    for (const Entry& entry : entries_) {
-        if (entry.name == found->second) {
-            values.emplace_back(values_.data() + entry.offset, entry.length);
-        }
-    }
+    std::vector<std::string> values;
+    visitValues(name, [&](std::string_view value) {
+        values.emplace_back(value);
+        return true;
+    });
     return values;
 }
 
-std::string_view TagList::valueAt(std::size_t index) const
+std::uint32_t TagList::registerName(std::string_view name)
 {
-    const Entry& entry = entries_[index];
-    return std::string_view(values_).substr(entry.offset, entry.length);
+    // Most lines repeat the previous line's name.
+    if (!runs_.empty() && names_[runs_.back().name] == name) {
+        return runs_.back().name;
+    }
+    auto [position, inserted] =
+        nameIndex_.try_emplace(std::string(name), static_cast<std::uint32_t>(names_.size()));
+    if (inserted) {
+        names_.emplace_back(name);
+    }
+    return position->second;
+}
+
+void TagList::keepValue(std::uint32_t name, std::uint32_t length)
+{
+    if (runs_.empty() || runs_.back().name != name) {
+        runs_.push_back(Run{name, 0});
+    }
+    ++runs_.back().count;
+    lengths_.push_back(length);
+    keptBytes_ += length;
+}
+
+void TagList::finishKeeping()
+{
+    bytes_.resize(keptBytes_);
+    bytes_.shrinkToFit();
+    lengths_.shrink_to_fit();
 }
 
 void TagList::addValue(std::string_view name, std::string_view value)
 {
-    // Tag files list a tag's values together, so most lines repeat the previous line's name.
-    std::uint32_t index = 0;
-    if (!entries_.empty() && names_[entries_.back().name] == name) {
-        index = entries_.back().name;
-    } else {
-        auto [position, inserted] =
-            nameIndex_.try_emplace(std::string(name), static_cast<std::uint32_t>(names_.size()));
-        if (inserted) {
-            names_.emplace_back(name);
-        }
-        index = position->second;
-    }
-    entries_.push_back(Entry{values_.size(), value.size(), index});
-    values_.append(value);
-}
-
-void TagList::reserveValueBytes(std::size_t bytes)
-{
-    values_.reserve(bytes);
+    const std::uint32_t index = registerName(name);
+    bytes_.resize(keptBytes_);
+    bytes_.append(value);
+    keepValue(index, static_cast<std::uint32_t>(value.size()));
 }
 
 std::string TagList::renderText() const
@@ -103,10 +102,9 @@ std::string TagList::renderText() const
     std::string text = "# tags of " + commentSafe(sourceName_) + "\n# " +
                        counted(valueCount(), "value", "values") + ", " +
                        counted(tagCount(), "distinct tag", "distinct tags") + "\n";
-    text.reserve(text.size() + values_.size() + entries_.size() * 16);
-    for (std::size_t i = 0; i < entries_.size(); ++i) {
-        const std::string_view value = valueAt(i);
-        text += nameAt(i);
+    text.reserve(text.size() + keptBytes_ + valueCount() * 16);
+    visitAll([&](const std::string& name, std::string_view value) {
+        text += name;
         text += " = ";
         if (needsQuotes(value)) {
             appendQuoted(text, value);
@@ -114,7 +112,7 @@ std::string TagList::renderText() const
             text += value;
         }
         text += '\n';
-    }
+    });
     return text;
 }
 

@@ -9,6 +9,10 @@
 #include <stdexcept>
 #include <system_error>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 namespace Quorl {
 namespace {
 
@@ -42,7 +46,21 @@ std::string shownByte(char c)
     return byte >= 0x21 && byte < 0x7F ? std::string(1, c) : hexByte(c);
 }
 
+std::uintmax_t physicalMemory()
+{
+#ifdef _SC_PHYS_PAGES
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long pageSize = sysconf(_SC_PAGESIZE);
+    if (pages > 0 && pageSize > 0) {
+        return static_cast<std::uintmax_t>(pages) * static_cast<std::uintmax_t>(pageSize);
+    }
+#endif
+    return UINTMAX_MAX;
+}
+
 // Parses one tag file's text line by line into a TagList, collecting a message per bad line.
+// The text is the list's own storage: each value is moved down to the end of the values kept so
+// far, which never lies after the value's own place, so no unread text is overwritten.
 class TagTextParser
 {
 public:
@@ -128,14 +146,24 @@ private:
         while (end > i && isTagBlank(line[end - 1])) {
             --end;
         }
-        tags_.addValue(name, line.substr(i, end - i));
+        if (end - i > maxValueLength) {
+            fail(i, "value is longer than " + std::to_string(maxValueLength) + " bytes");
+            return;
+        }
+        const std::uint32_t nameIndex = tags_.registerName(name);
+        char* kept = tags_.storage().data() + tags_.keptBytes();
+        std::memmove(kept, line.data() + i, end - i);
+        tags_.keepValue(nameIndex, static_cast<std::uint32_t>(end - i));
     }
 
+    // Checks the whole quoted value first, so that only a good one is kept: then it is
+    // unescaped straight into its kept place, once its name is registered (the name's bytes may
+    // lie there).
     void parseQuotedValue(std::string_view line, std::size_t openingQuote, std::string_view name)
     {
-        value_.clear();
+        std::size_t length = 0;
         std::size_t i = openingQuote + 1;
-        for (;;) {
+        for (;; ++length) {
             if (i >= line.size()) {
                 fail(openingQuote, "unterminated quoted value");
                 return;
@@ -158,19 +186,28 @@ private:
                                 "; only \\\" and \\\\ are allowed");
                     return;
                 }
-                value_ += escaped;
                 i += 2;
                 continue;
             }
-            value_ += c;
             ++i;
         }
-        const std::size_t after = skipBlanks(line, i + 1);
+        const std::size_t closingQuote = i;
+        const std::size_t after = skipBlanks(line, closingQuote + 1);
         if (after != line.size()) {
             fail(after, "unexpected text after closing quote");
             return;
         }
-        tags_.addValue(name, value_);
+        if (length > maxValueLength) {
+            fail(openingQuote, "value is longer than " + std::to_string(maxValueLength) + " bytes");
+            return;
+        }
+        const std::uint32_t nameIndex = tags_.registerName(name);
+        char* kept = tags_.storage().data() + tags_.keptBytes();
+        for (i = openingQuote + 1; i < closingQuote; ++i) {
+            i += line[i] == '\\' ? 1 : 0;
+            *kept++ = line[i];
+        }
+        tags_.keepValue(nameIndex, static_cast<std::uint32_t>(length));
     }
 
     static std::size_t skipBlanks(std::string_view line, std::size_t i)
@@ -195,12 +232,12 @@ private:
     const std::string& sourceName_;
     TagList& tags_;
     std::string& errors_;
-    std::string value_;
     std::size_t lineNumber_ = 0;
     int errorCount_ = 0;
 };
 
-bool readWholeFile(const std::string& path, std::string* contents, std::string* reason)
+// Reads the file into `contents` as it is, straight from the file to the buffer.
+bool readWholeFile(const std::string& path, ByteBuffer* contents, std::string* reason)
 {
     errno = 0;
     std::FILE* file = std::fopen(path.c_str(), "rb");
@@ -208,29 +245,38 @@ bool readWholeFile(const std::string& path, std::string* contents, std::string* 
         *reason = std::strerror(errno);
         return false;
     }
+    std::setvbuf(file, nullptr, _IONBF, 0);
     std::error_code sizeError;
-    const auto expected = std::filesystem::file_size(path, sizeError);
-    // One byte more than expected lets the first read meet end-of-file without growing.
-    contents->resize(sizeError ? 4096 : static_cast<std::size_t>(expected) + 1);
-    std::size_t used = 0;
-    for (;;) {
-        if (used == contents->size()) {
-            contents->resize(contents->size() * 2);
+    const std::uintmax_t expected = std::filesystem::file_size(path, sizeError);
+    int error = 0;
+    if (!sizeError && expected > physicalMemory()) {
+        error = ENOMEM; // it could only be read by swapping, if at all
+    } else if (!contents->reserve(sizeError ? 1 << 16 : static_cast<std::size_t>(expected) + 1)) {
+        // One byte more than expected lets the first read meet end-of-file without growing.
+        error = ENOMEM;
+    }
+    while (error == 0) {
+        if (contents->size() == contents->capacity() &&
+            !contents->reserve(contents->capacity() * 2)) {
+            error = ENOMEM; // a device without end, such as /dev/zero
+            break;
         }
-        used += std::fread(contents->data() + used, 1, contents->size() - used, file);
-        if (used < contents->size()) {
+        const std::size_t room = contents->capacity() - contents->size();
+        const std::size_t got = std::fread(contents->data() + contents->size(), 1, room, file);
+        contents->resize(contents->size() + got);
+        if (got < room) {
             if (std::ferror(file) != 0) {
-                *reason = std::strerror(errno != 0 ? errno : EIO);
-                std::fclose(file);
-                return false;
-            }
-            if (std::feof(file) != 0) {
+                error = errno != 0 ? errno : EIO;
+            } else if (std::feof(file) != 0) {
                 break;
             }
         }
     }
     std::fclose(file);
-    contents->resize(used);
+    if (error != 0) {
+        *reason = std::strerror(error);
+        return false;
+    }
     return true;
 }
 
@@ -239,36 +285,40 @@ bool readWholeFile(const std::string& path, std::string* contents, std::string* 
 std::unique_ptr<TagList> TagHeaderParser::parseTagText(std::string_view text,
                                                        const std::string& sourceName)
 {
-    errorText.clear();
-    errorFlag = 0;
     auto tags = std::make_unique<TagList>(removePathFromFilename(sourceName));
-    // Values are never longer than the text they come from; untouched room costs no memory.
-    tags->reserveValueBytes(text.size());
-    TagTextParser parser(sourceName, *tags, errorText);
-    if (parser.parse(text) > 0) {
-        errorFlag = 1;
-    }
+    tags->storage().append(text);
+    parseStorage(*tags, sourceName);
     return tags;
 }
 
 std::unique_ptr<TagList> TagHeaderParser::parseTagFile(const std::string& path)
 {
-    std::string reason;
+    std::string reason = std::strerror(ENOMEM);
     // Memory runs out on inputs like /dev/zero or a huge sparse file: that is this input's
     // fault on this machine, so it is reported like any other unreadable file.
     try {
-        std::string contents;
-        if (readWholeFile(path, &contents, &reason)) {
-            return parseTagText(contents, path);
+        auto tags = std::make_unique<TagList>(removePathFromFilename(path));
+        if (readWholeFile(path, &tags->storage(), &reason)) {
+            parseStorage(*tags, path);
+            return tags;
         }
     } catch (const std::bad_alloc&) {
-        reason = std::strerror(ENOMEM);
     } catch (const std::length_error&) {
-        reason = std::strerror(ENOMEM);
     }
     errorText = pathForMessages(path) + ": error: cannot read file: " + reason + "\n";
     errorFlag = 1;
     return nullptr;
+}
+
+void TagHeaderParser::parseStorage(TagList& tags, const std::string& sourceName)
+{
+    errorText.clear();
+    errorFlag = 0;
+    TagTextParser parser(sourceName, tags, errorText);
+    if (parser.parse(std::string_view(tags.storage().data(), tags.storage().size())) > 0) {
+        errorFlag = 1;
+    }
+    tags.finishKeeping();
 }
 
 } // namespace Quorl

@@ -26,9 +26,9 @@ using Pairs = std::vector<std::pair<std::string, std::string>>;
 Pairs pairsOf(const TagList& tags)
 {
     Pairs pairs;
-    for (std::size_t i = 0; i < tags.valueCount(); ++i) {
-        pairs.emplace_back(tags.nameAt(i), std::string(tags.valueAt(i)));
-    }
+    tags.visitAll([&](const std::string& name, std::string_view value) {
+        pairs.emplace_back(name, std::string(value));
+    });
     return pairs;
 }
 
@@ -253,7 +253,7 @@ TEST(TagParser, ReadsFilesOfAnySize)
         EXPECT_EQ(parser.errorFlag, 0);
         ASSERT_EQ(tags->valueCount(), count);
         if (count > 0) {
-            EXPECT_EQ(tags->valueAt(count - 1),
+            EXPECT_EQ(pairsOf(*tags).back().second,
                       "Class" + std::to_string(count - 1) + " inherits Base");
         }
         EXPECT_EQ(tags->sourceName(), "m.tags");
