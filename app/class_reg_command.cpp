@@ -1,7 +1,7 @@
 #include "class_registration.h"
 #include "commands.h"
 #include "file_output.h"
-#include "module_tags.h"
+#include "parse_and_write_reports.h"
 
 #include <ostream>
 

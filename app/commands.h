@@ -1,5 +1,5 @@
 // The command-line front end: argument conversion, dispatch and the command drivers.
-// Each function takes the streams it writes to, so tests can run a whole command in-process.
+// Each function takes the streams it writes to; main hands over the process's own.
 #pragma once
 
 #include <iosfwd>

@@ -1,5 +1,5 @@
 #include "commands.h"
-#include "module_tags.h"
+#include "parse_and_write_reports.h"
 
 namespace Quorl {
 

@@ -3,6 +3,8 @@
 // same bytes as the tool for the well-formed modules the benchmark makes.
 //
 //   yardstick_tagsinfo <input> <output>
+#include "yardstick_text.h"
+
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -10,21 +12,6 @@
 #include <sstream>
 #include <string>
 #include <string_view>
-
-namespace {
-
-std::string_view trimmed(std::string_view text)
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {

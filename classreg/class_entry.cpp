@@ -26,13 +26,18 @@ bool isKeyword(QStringView word, const char* keyword)
 
 } // namespace
 
-int ClassWords::split(std::string_view value)
+QStringView ClassWords::trimmedText(std::string_view value)
 {
     value_ = value;
     // Read as NUL-terminated text on purpose: a value is taken up to its first NUL byte.
     const std::size_t length = std::min(value.find('\0'), value.size());
     text_ = QLatin1StringView(value.data(), static_cast<qsizetype>(length));
-    QStringView rest = QStringView(text_).trimmed();
+    return QStringView(text_).trimmed();
+}
+
+int ClassWords::split(std::string_view value)
+{
+    QStringView rest = trimmedText(value);
     for (count_ = 0; count_ < maxWords; ++count_) {
         const qsizetype blank = rest.indexOf(u' ');
         if (blank < 0) {
@@ -43,6 +48,19 @@ int ClassWords::split(std::string_view value)
         rest = rest.sliced(blank + 1);
     }
     return ++count_; // more than maxWords: the rest does not matter
+}
+
+int ClassWords::splitEnds(std::string_view value)
+{
+    const QStringView text = trimmedText(value);
+    const qsizetype first = text.indexOf(u' ');
+    if (first < 0) {
+        words_[0] = text;
+        return count_ = 1;
+    }
+    words_[0] = text.first(first);
+    words_[1] = text.sliced(text.lastIndexOf(u' ') + 1);
+    return count_ = 2;
 }
 
 bool checkClassForm(std::uint64_t index, std::string_view value, const ClassWords& words,

@@ -87,14 +87,14 @@ std::string generateClassRegistration(const TagList& tags, const std::string& mo
     text += moduleName;
     text += initOpening;
     tags.visitValues(classesTag, [&](std::string_view value) {
-        const int wordCount = words.split(value);
+        const int ends = words.splitEnds(value);
         text += callIndent;
         text += words.narrow(0);
         text += initCallStart;
-        if (wordCount == 1) {
+        if (ends == 1) {
             text += noBase;
         } else {
-            text += words.narrow(wordCount - 1);
+            text += words.narrow(1);
             text += baseSuffix;
         }
         text += initCallEnd;
@@ -106,7 +106,7 @@ std::string generateClassRegistration(const TagList& tags, const std::string& mo
     text += moduleName;
     text += shutdownOpening;
     tags.visitValues(classesTag, [&](std::string_view value) {
-        words.split(value);
+        words.splitEnds(value);
         text += callIndent;
         text += words.narrow(0);
         text += shutdownCall;

@@ -15,6 +15,7 @@
 #include <atomic>
 #include <csignal>
 #include <fcntl.h>
+#include <initializer_list>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -107,7 +108,7 @@ std::string directoryOf(const std::string& path)
 std::atomic<const char*> namedTemporary{nullptr};
 
 // SIGTERM, SIGINT and SIGHUP are how builds get stopped (a CI timeout, Ctrl-C, a closed
-// terminal); the run still dies of them, but takes its temporary file along.
+// terminal); the run still dies of them, but takes its named temporary file along.
 constexpr int stopSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
 extern "C" void removeTemporaryAndDie(int signalNumber)
@@ -120,46 +121,43 @@ extern "C" void removeTemporaryAndDie(int signalNumber)
     raise(signalNumber);
 }
 
-// For the length of one write: a file-size limit and a vanished reader become errors that are
-// reported (EFBIG, EPIPE) rather than signals that kill, and the stop signals clean up.
-class SignalScope
+// Sets `handler` for some signals for the length of a scope, and restores what was there. A
+// signal the caller ignores stays ignored (nohup's SIGHUP, say).
+class SignalHandlers
 {
 public:
-    SignalScope()
+    SignalHandlers(std::initializer_list<int> signals, void (*handler)(int), int flags)
     {
-        struct sigaction ignore = {};
-        ignore.sa_handler = SIG_IGN;
-        sigemptyset(&ignore.sa_mask);
-        sigaction(SIGPIPE, &ignore, &oldPipe_);
-        sigaction(SIGXFSZ, &ignore, &oldFileSize_);
-
-        struct sigaction cleanup = {};
-        cleanup.sa_handler = removeTemporaryAndDie;
-        sigemptyset(&cleanup.sa_mask);
-        cleanup.sa_flags = SA_RESETHAND;
-        for (std::size_t i = 0; i < std::size(stopSignals); ++i) {
-            sigaction(stopSignals[i], nullptr, &oldStop_[i]);
-            // A signal the caller ignores (nohup) stays ignored.
-            if (oldStop_[i].sa_handler != SIG_IGN) {
-                sigaction(stopSignals[i], &cleanup, nullptr);
+        struct sigaction action = {};
+        action.sa_handler = handler;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = flags;
+        for (const int signalNumber : signals) {
+            Saved& saved = saved_[count_++];
+            saved.number = signalNumber;
+            sigaction(signalNumber, &action, &saved.action);
+            if (saved.action.sa_handler == SIG_IGN) {
+                sigaction(signalNumber, &saved.action, nullptr);
             }
         }
     }
-    ~SignalScope()
+    ~SignalHandlers()
     {
-        sigaction(SIGPIPE, &oldPipe_, nullptr);
-        sigaction(SIGXFSZ, &oldFileSize_, nullptr);
-        for (std::size_t i = 0; i < std::size(stopSignals); ++i) {
-            sigaction(stopSignals[i], &oldStop_[i], nullptr);
+        for (int i = 0; i < count_; ++i) {
+            sigaction(saved_[i].number, &saved_[i].action, nullptr);
         }
     }
-    SignalScope(const SignalScope&) = delete;
-    SignalScope& operator=(const SignalScope&) = delete;
+    SignalHandlers(const SignalHandlers&) = delete;
+    SignalHandlers& operator=(const SignalHandlers&) = delete;
 
 private:
-    struct sigaction oldPipe_ = {};
-    struct sigaction oldFileSize_ = {};
-    struct sigaction oldStop_[std::size(stopSignals)] = {};
+    struct Saved
+    {
+        int number;
+        struct sigaction action;
+    };
+    Saved saved_[4] = {};
+    int count_ = 0;
 };
 
 // Holds the stop signals back while a temporary name comes or goes, so the handler never
@@ -342,6 +340,7 @@ int linkAndRename(const char* source, int linkFlags, const Target& target)
 // Stages the text in a file with a random name, which the stop signals' handler removes.
 int replaceThroughNamedFile(const Target& target, std::string_view contents)
 {
+    const SignalHandlers cleanup({SIGTERM, SIGINT, SIGHUP}, removeTemporaryAndDie, SA_RESETHAND);
     std::string name;
     int fd = -1;
     {
@@ -439,7 +438,8 @@ bool writeFileReplacing(const std::string& path, std::string_view contents, std:
     Target target;
     int error = resolveTarget(path, &target);
     if (error == 0) {
-        const SignalScope signals;
+        // A file-size limit or a reader that went away is then reported, not a killing signal.
+        const SignalHandlers ignored({SIGXFSZ, SIGPIPE}, SIG_IGN, 0);
         error =
             target.direct ? writeDirect(path, contents) : replaceFile(target, contents, temporary);
     }

@@ -103,11 +103,13 @@ private:
     void parseLine(std::string_view line, std::size_t lineNumber)
     {
         lineNumber_ = lineNumber;
-        for (std::size_t i = 0; i < line.size(); ++i) {
-            if (isTagControl(line[i])) {
-                fail(i, "control character " + hexByte(line[i]) + " is not allowed");
-                return;
+        if (holdsTagControl(line)) {
+            std::size_t i = 0;
+            while (!isTagControl(line[i])) {
+                ++i;
             }
+            fail(i, "control character " + hexByte(line[i]) + " is not allowed");
+            return;
         }
 
         std::size_t i = skipBlanks(line, 0);

@@ -22,6 +22,16 @@ inline void logShutdown(const ClassInfo& info)
     std::printf("shutdown %s\n", info.name);
 }
 
+// Prints the class and its bases, for instance "Square -> Shape".
+inline void printAncestry(const ClassInfo* info)
+{
+    std::printf("%s", info->name);
+    for (const ClassInfo* base = info->base; base != NULL; base = base->base) {
+        std::printf(" -> %s", base->name);
+    }
+    std::printf("\n");
+}
+
 // Gives a class the static init, shutdown and getClass that the registration code calls.
 #define DEMO_CLASS_REGISTRATION(Name)                                                              \
 public:                                                                                            \

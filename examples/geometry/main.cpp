@@ -4,17 +4,6 @@
 #include "geometry_registration.h"
 #include "shapes/square_shape.h"
 
-#include <cstdio>
-
-static void printAncestry(const ClassInfo* info)
-{
-    std::printf("%s", info->name);
-    for (const ClassInfo* base = info->base; base != NULL; base = base->base) {
-        std::printf(" -> %s", base->name);
-    }
-    std::printf("\n");
-}
-
 int main()
 {
     quorl::init_geometry();

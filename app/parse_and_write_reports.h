@@ -1,3 +1,5 @@
+// The two steps both commands share: parsing the tag file with its failure report, and the
+// report of an output that could not be written.
 #pragma once
 
 #include "tag_library.h"

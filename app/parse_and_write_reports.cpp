@@ -1,4 +1,4 @@
-#include "module_tags.h"
+#include "parse_and_write_reports.h"
 
 #include <ostream>
 
