@@ -9,6 +9,7 @@
 #   <target> (a library module, say) can include the header and call its registration.
 #   INCLUDE_ONLY instead leaves <module>_reg.cpp for one of <target>'s own sources to include:
 #   it is not compiled on its own and its folder joins <target>'s private include path.
+#   With INCLUDE_ONLY, <target> may also be a custom target, which then only generates.
 #   OUTPUT_VARIABLE receives the path(s) of the generated <module>_reg.cpp, in either mode.
 #   OUTPUT names the generated file instead of the default (one tag file only).
 #
@@ -20,10 +21,11 @@
 # Generated files go to a folder of the calling directory's build tree that is private to the
 # target: quorl/<target>/. A relative OUTPUT is taken from the build directory.
 #
-# The tool runs into a temporary file whose text is copied over the output only when it
-# differs, so a regeneration with the same text recompiles nothing. A stamp file records each
-# run, so that Makefile builds, which judge by timestamps, run the tool again only when the tag
-# file or the tool is newer than the last run.
+# The tool runs into a temporary file whose text replaces the output only when it differs, so
+# a regeneration with the same text recompiles nothing. A stamp file records each run, so that
+# Makefile builds, which judge by timestamps, run the tool again only when the tag file or the
+# tool is newer than the last run. On POSIX hosts one small program of the package,
+# quorlRegenerate, does all of that around the tool run; elsewhere `cmake -E` steps do.
 #
 # QUORL_MODULE_PARSER_EXECUTABLE may name another executable to run, for example a build of the
 # tool for the build host when cross-compiling: a path, or a program name looked up on PATH.
@@ -71,6 +73,20 @@ function(_quorl_tool out_var)
     set(${out_var} "${resolved}" PARENT_SCOPE)
 endfunction()
 
+# The package's quorlRegenerate, or empty where the `cmake -E` steps must do: on other hosts,
+# and when it is built in this tree for a target other than the build host.
+function(_quorl_regenerator out_var)
+    set(${out_var} "" PARENT_SCOPE)
+    if(NOT CMAKE_HOST_UNIX OR NOT TARGET QuorlModuleParser::quorlRegenerate)
+        return()
+    endif()
+    get_target_property(imported QuorlModuleParser::quorlRegenerate IMPORTED)
+    if(NOT imported AND CMAKE_CROSSCOMPILING)
+        return()
+    endif()
+    set(${out_var} QuorlModuleParser::quorlRegenerate PARENT_SCOPE)
+endfunction()
+
 function(_quorl_module_name tags out_var)
     get_filename_component(file_name "${tags}" NAME)
     string(REGEX REPLACE "\\..*$" "" module "${file_name}")
@@ -90,16 +106,28 @@ function(_quorl_generate command owner tags output suffix comment out_var stamp_
     get_filename_component(output "${output}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_BINARY_DIR}")
     get_filename_component(output_dir "${output}" DIRECTORY)
     file(MAKE_DIRECTORY "${output_dir}")
-    set(temporary "${output}.new")
     set(stamp "${output}.stamp")
+    _quorl_regenerator(regenerate)
+    if(regenerate)
+        # A target named as an argument, not as the command, is not replaced by its path.
+        if(TARGET "${tool}")
+            set(tool "$<TARGET_FILE:${tool}>")
+        endif()
+        set(steps COMMAND ${regenerate} "${output}" "${stamp}" "${tool}" ${command} "${tags}")
+    else()
+        set(temporary "${output}.new")
+        set(steps
+            COMMAND "${tool}" ${command} "${tags}" "${temporary}"
+            COMMAND "${CMAKE_COMMAND}" -E copy_if_different "${temporary}" "${output}"
+            COMMAND "${CMAKE_COMMAND}" -E rm -f "${temporary}"
+            COMMAND "${CMAKE_COMMAND}" -E touch "${stamp}")
+    endif()
+    _quorl_tool(tool_dependency)
     add_custom_command(
         OUTPUT "${stamp}"
         BYPRODUCTS "${output}"
-        COMMAND "${tool}" ${command} "${tags}" "${temporary}"
-        COMMAND "${CMAKE_COMMAND}" -E copy_if_different "${temporary}" "${output}"
-        COMMAND "${CMAKE_COMMAND}" -E rm -f "${temporary}"
-        COMMAND "${CMAKE_COMMAND}" -E touch "${stamp}"
-        DEPENDS "${tags}" "${tool}"
+        ${steps}
+        DEPENDS "${tags}" "${tool_dependency}"
         COMMENT "${comment}"
         VERBATIM)
     set(${out_var} "${output}" PARENT_SCOPE)
@@ -150,6 +178,11 @@ function(quorl_add_class_registration target)
     if(NOT TARGET ${target})
         message(FATAL_ERROR "quorl_add_class_registration: ${target} is not a target")
     endif()
+    get_target_property(type ${target} TYPE)
+    if(type STREQUAL "UTILITY" AND NOT arg_INCLUDE_ONLY)
+        message(FATAL_ERROR "quorl_add_class_registration(${target}): a custom target compiles "
+                            "nothing; give INCLUDE_ONLY to only generate")
+    endif()
     list(LENGTH tag_files count)
     if(count EQUAL 0)
         message(FATAL_ERROR "quorl_add_class_registration(${target}): no tag file given")
@@ -173,8 +206,10 @@ function(quorl_add_class_registration target)
         set_source_files_properties("${output}" PROPERTIES HEADER_FILE_ONLY ON)
         target_sources(${target} PRIVATE "${output}" "${stamp}")
         if(arg_INCLUDE_ONLY)
-            get_filename_component(output_dir "${output}" DIRECTORY)
-            target_include_directories(${target} PRIVATE "${output_dir}")
+            if(NOT type STREQUAL "UTILITY")
+                get_filename_component(output_dir "${output}" DIRECTORY)
+                target_include_directories(${target} PRIVATE "${output_dir}")
+            endif()
         else()
             _quorl_registration_wrapper(${target} "${output}" "${tags}")
         endif()

@@ -8,6 +8,12 @@ set(QUORL_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/quorl-module-parser)
 
 install(TARGETS quorlModuleParser EXPORT QuorlModuleParserTargets
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT Runtime)
+# The CMake functions' build step is no command for people: it goes to libexec.
+if(TARGET quorlRegenerate)
+    install(TARGETS quorlRegenerate EXPORT QuorlModuleParserTargets
+            RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/quorl-module-parser
+            COMPONENT Development)
+endif()
 install(EXPORT QuorlModuleParserTargets NAMESPACE QuorlModuleParser::
         DESTINATION ${QUORL_CMAKE_DIR} COMPONENT Development)
 

@@ -1,0 +1,75 @@
+# Writes a CMake project of N modules, each with a tag file of ten "CLASSES" values, for the
+# build-scale benchmark and the package test that builds many modules:
+#   cmake -DDIR=<dir> -DN=<modules> -DVARIANT=<variant> -P scale_project.cmake
+# Variants, each generating only (nothing to compile) as part of one custom target, so that they
+# compare what the generation costs:
+#   functions  quorl_add_class_registration (INCLUDE_ONLY: a custom target only generates) and
+#              quorl_add_tags_info, for every module
+#   plain      the tool's two commands as plain custom commands that write the outputs directly
+#   protoc     protoc --cpp_out on one small .proto file per module, as plain custom commands
+cmake_minimum_required(VERSION 3.25)
+
+file(REMOVE_RECURSE "${DIR}")
+file(MAKE_DIRECTORY "${DIR}/modules")
+math(EXPR last "${N} - 1")
+foreach(i RANGE ${last})
+    set(tags "# module m${i}\nMODULE = m${i}\n")
+    set(proto "syntax = \"proto3\";\npackage m${i};\n")
+    foreach(j RANGE 9)
+        if(j EQUAL 0)
+            string(APPEND tags "CLASSES = C${i}_0\n")
+        elseif(j LESS 8)
+            string(APPEND tags "CLASSES = C${i}_${j} inherits C${i}_0\n")
+        else()
+            string(APPEND tags "CLASSES = C${i}_${j} in m${i}/c${j}.h inherits C${i}_1\n")
+        endif()
+        string(APPEND proto "message C${j} {\n  int32 id = 1;\n  string name = 2;\n}\n")
+    endforeach()
+    file(WRITE "${DIR}/modules/m${i}.tags" "${tags}")
+    if(VARIANT STREQUAL "protoc")
+        file(WRITE "${DIR}/modules/m${i}.proto" "${proto}")
+    endif()
+endforeach()
+
+set(head "cmake_minimum_required(VERSION 3.25)\nproject(Scale${VARIANT} LANGUAGES CXX)\n")
+set(modules "\${CMAKE_CURRENT_SOURCE_DIR}/modules")
+if(VARIANT STREQUAL "functions")
+    file(WRITE "${DIR}/CMakeLists.txt" "${head}
+find_package(QuorlModuleParser CONFIG REQUIRED)
+add_custom_target(generate ALL)
+foreach(i RANGE ${last})
+    quorl_add_class_registration(generate ${modules}/m\${i}.tags INCLUDE_ONLY)
+    quorl_add_tags_info(generate ${modules}/m\${i}.tags)
+endforeach()
+")
+elseif(VARIANT STREQUAL "plain")
+    file(WRITE "${DIR}/CMakeLists.txt" "${head}
+find_package(QuorlModuleParser CONFIG REQUIRED)
+set(outputs)
+foreach(i RANGE ${last})
+    set(tags ${modules}/m\${i}.tags)
+    add_custom_command(OUTPUT m\${i}_reg.cpp
+        COMMAND QuorlModuleParser::quorlModuleParser -createClassReg \${tags} m\${i}_reg.cpp
+        DEPENDS \${tags} VERBATIM)
+    add_custom_command(OUTPUT m\${i}_tags.txt
+        COMMAND QuorlModuleParser::quorlModuleParser -createTagsInfo \${tags} m\${i}_tags.txt
+        DEPENDS \${tags} VERBATIM)
+    list(APPEND outputs m\${i}_reg.cpp m\${i}_tags.txt)
+endforeach()
+add_custom_target(generate ALL DEPENDS \${outputs})
+")
+elseif(VARIANT STREQUAL "protoc")
+    file(WRITE "${DIR}/CMakeLists.txt" "${head}
+find_program(PROTOC protoc REQUIRED)
+set(outputs)
+foreach(i RANGE ${last})
+    add_custom_command(OUTPUT m\${i}.pb.cc m\${i}.pb.h
+        COMMAND \${PROTOC} --cpp_out=\${CMAKE_CURRENT_BINARY_DIR} -I ${modules} ${modules}/m\${i}.proto
+        DEPENDS ${modules}/m\${i}.proto VERBATIM)
+    list(APPEND outputs m\${i}.pb.cc)
+endforeach()
+add_custom_target(generate ALL DEPENDS \${outputs})
+")
+else()
+    message(FATAL_ERROR "VARIANT is functions, plain or protoc, not '${VARIANT}'")
+endif()

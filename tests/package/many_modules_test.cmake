@@ -1,0 +1,46 @@
+# Forty modules generated through the CMake functions (bench/scale_project.cmake): a build after
+# a build runs nothing; touching every tag file reruns the tool once for each, leaves every
+# generated file as it was, and the build after that runs nothing again.
+#   cmake -DSCRATCH=<dir> -DPREFIX=<dir> -DGENERATOR=<generator> -DSCALE_PROJECT=<script>
+#         -P many_modules_test.cmake
+include(${CMAKE_CURRENT_LIST_DIR}/common.cmake)
+
+set(project "${SCRATCH}/project")
+set(binary "${SCRATCH}/build")
+run_checked("${CMAKE_COMMAND}" -DDIR=${project} -DN=40 -DVARIANT=functions -P "${SCALE_PROJECT}")
+configure("${project}" "${binary}" "${GENERATOR}" -DCMAKE_PREFIX_PATH=${PREFIX})
+build("${binary}")
+expect_nothing_to_build("${binary}")
+
+function(timestamps out_var)
+    list(TRANSFORM ARGN PREPEND "${binary}/quorl/generate/")
+    file(GLOB files ${ARGN})
+    list(LENGTH files count)
+    if(NOT count EQUAL 80)
+        message(FATAL_ERROR "expected 80 files ${ARGN}, found ${count}")
+    endif()
+    set(result "")
+    foreach(file IN LISTS files)
+        file(TIMESTAMP "${file}" stamp "%s%f" UTC)
+        list(APPEND result "${stamp}")
+    endforeach()
+    set(${out_var} "${result}" PARENT_SCOPE)
+endfunction()
+
+timestamps(outputs_before *_reg.cpp *_tags.txt)
+timestamps(stamps_before *.stamp)
+execute_process(COMMAND "${CMAKE_COMMAND}" -E sleep 1.1)
+file(GLOB tag_files "${project}/modules/*.tags")
+file(TOUCH ${tag_files})
+build("${binary}")
+timestamps(outputs_after *_reg.cpp *_tags.txt)
+timestamps(stamps_after *.stamp)
+if(NOT outputs_before STREQUAL outputs_after)
+    message(FATAL_ERROR "regenerating the same text touched generated files")
+endif()
+foreach(before after IN ZIP_LISTS stamps_before stamps_after)
+    if(before STREQUAL after)
+        message(FATAL_ERROR "a touched tag file did not rerun the tool")
+    endif()
+endforeach()
+expect_nothing_to_build("${binary}")
