@@ -1,11 +1,11 @@
 # Writes a CMake project of N modules, each with a tag file of ten "CLASSES" values, for the
 # build-scale benchmark and the package test that builds many modules:
 #   cmake -DDIR=<dir> -DN=<modules> -DVARIANT=<variant> -P scale_project.cmake
-# Variants, each generating only (nothing to compile) as part of one custom target, so that they
-# compare what the generation costs:
-#   functions  quorl_add_class_registration (INCLUDE_ONLY: a custom target only generates) and
-#              quorl_add_tags_info, for every module
-#   plain      the tool's two commands as plain custom commands that write the outputs directly
+# Variants, each generating one file per module (nothing to compile) as part of one custom
+# target, so that they compare what the generation costs:
+#   functions  quorl_add_class_registration (INCLUDE_ONLY: a custom target only generates) for
+#              the even modules, quorl_add_tags_info for the odd ones
+#   plain      the same two commands as plain custom commands that write the outputs directly
 #   protoc     protoc --cpp_out on one small .proto file per module, as plain custom commands
 cmake_minimum_required(VERSION 3.25)
 
@@ -38,8 +38,11 @@ if(VARIANT STREQUAL "functions")
 find_package(QuorlModuleParser CONFIG REQUIRED)
 add_custom_target(generate ALL)
 foreach(i RANGE ${last})
-    quorl_add_class_registration(generate ${modules}/m\${i}.tags INCLUDE_ONLY)
-    quorl_add_tags_info(generate ${modules}/m\${i}.tags)
+    if(i MATCHES \"[02468]$\")
+        quorl_add_class_registration(generate ${modules}/m\${i}.tags INCLUDE_ONLY)
+    else()
+        quorl_add_tags_info(generate ${modules}/m\${i}.tags)
+    endif()
 endforeach()
 ")
 elseif(VARIANT STREQUAL "plain")
@@ -47,14 +50,17 @@ elseif(VARIANT STREQUAL "plain")
 find_package(QuorlModuleParser CONFIG REQUIRED)
 set(outputs)
 foreach(i RANGE ${last})
-    set(tags ${modules}/m\${i}.tags)
-    add_custom_command(OUTPUT m\${i}_reg.cpp
-        COMMAND QuorlModuleParser::quorlModuleParser -createClassReg \${tags} m\${i}_reg.cpp
-        DEPENDS \${tags} VERBATIM)
-    add_custom_command(OUTPUT m\${i}_tags.txt
-        COMMAND QuorlModuleParser::quorlModuleParser -createTagsInfo \${tags} m\${i}_tags.txt
-        DEPENDS \${tags} VERBATIM)
-    list(APPEND outputs m\${i}_reg.cpp m\${i}_tags.txt)
+    if(i MATCHES \"[02468]$\")
+        set(command -createClassReg)
+        set(output m\${i}_reg.cpp)
+    else()
+        set(command -createTagsInfo)
+        set(output m\${i}_tags.txt)
+    endif()
+    add_custom_command(OUTPUT \${output}
+        COMMAND QuorlModuleParser::quorlModuleParser \${command} ${modules}/m\${i}.tags \${output}
+        DEPENDS ${modules}/m\${i}.tags VERBATIM)
+    list(APPEND outputs \${output})
 endforeach()
 add_custom_target(generate ALL DEPENDS \${outputs})
 ")
