@@ -96,34 +96,13 @@ bool sameContents(const char* first, const char* second)
     return same;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+// Regenerates `output` with the tool run `tool` (its last argument is `temporary`).
+int regenerate(const char* output, const char* stamp, char** tool, const char* temporary)
 {
-    if (argc < 4) {
-        std::fputs("usage: quorlRegenerate <output> <stamp> <tool> <tool arguments>...\n", stderr);
-        return 2;
-    }
-    const char* output = argv[1];
-    const char* stamp = argv[2];
-    const size_t length = std::strlen(output) + sizeof ".quorl-new";
-    char* temporary = static_cast<char*>(std::malloc(length));
-    // The tool's arguments, the temporary path and the terminating null.
-    char** tool = static_cast<char**>(std::malloc(sizeof(char*) * static_cast<size_t>(argc - 1)));
-    if (temporary == nullptr || tool == nullptr) {
-        return fail("run", argv[3], ENOMEM);
-    }
-    std::snprintf(temporary, length, "%s.quorl-new", output);
-    for (int i = 3; i < argc; ++i) {
-        tool[i - 3] = argv[i];
-    }
-    tool[argc - 3] = temporary;
-    tool[argc - 2] = nullptr;
-
     int error = 0;
     const int status = run(tool, &error);
     if (error != 0) {
-        return fail("run", argv[3], error);
+        return fail("run", tool[0], error);
     }
     if (status != 0) {
         unlink(temporary);
@@ -142,4 +121,34 @@ int main(int argc, char** argv)
     }
     close(fd);
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 4) {
+        std::fputs("usage: quorlRegenerate <output> <stamp> <tool> <tool arguments>...\n", stderr);
+        return 2;
+    }
+    const char* output = argv[1];
+    const size_t length = std::strlen(output) + sizeof ".quorl-new";
+    char* temporary = static_cast<char*>(std::malloc(length));
+    // The tool's arguments, the temporary path and the terminating null.
+    char** tool = static_cast<char**>(std::malloc(sizeof(char*) * static_cast<size_t>(argc - 1)));
+    int status = 1;
+    if (temporary == nullptr || tool == nullptr) {
+        status = fail("run", argv[3], ENOMEM);
+    } else {
+        std::snprintf(temporary, length, "%s.quorl-new", output);
+        for (int i = 3; i < argc; ++i) {
+            tool[i - 3] = argv[i];
+        }
+        tool[argc - 3] = temporary;
+        tool[argc - 2] = nullptr;
+        status = regenerate(output, argv[2], tool, temporary);
+    }
+    std::free(tool);
+    std::free(temporary);
+    return status;
 }

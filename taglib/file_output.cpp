@@ -133,6 +133,9 @@ public:
         sigemptyset(&action.sa_mask);
         action.sa_flags = flags;
         for (const int signalNumber : signals) {
+            if (count_ == static_cast<int>(std::size(saved_))) {
+                break;
+            }
             Saved& saved = saved_[count_++];
             saved.number = signalNumber;
             sigaction(signalNumber, &action, &saved.action);
