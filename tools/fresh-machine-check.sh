@@ -63,7 +63,9 @@ step() {
         tail -n 80 "$logs/$name.log" >&2
         exit 1
     fi
-    tail -n 4 "$logs/$name.log"
+    grep -h '% tests passed' "$logs/$name.log" || true
+    tail -n 3 "$logs/$name.log"
+    echo "== fresh machine: $name passed"
 }
 
 start=$(date +%s)
