@@ -15,7 +15,6 @@
 #include <atomic>
 #include <csignal>
 #include <fcntl.h>
-#include <initializer_list>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -110,6 +109,8 @@ std::atomic<const char*> namedTemporary{nullptr};
 // SIGTERM, SIGINT and SIGHUP are how builds get stopped (a CI timeout, Ctrl-C, a closed
 // terminal); the run still dies of them, but takes its named temporary file along.
 constexpr int stopSignals[] = {SIGTERM, SIGINT, SIGHUP};
+// A file-size limit and a reader that went away are reported as errors, not killing signals.
+constexpr int limitSignals[] = {SIGXFSZ, SIGPIPE};
 
 extern "C" void removeTemporaryAndDie(int signalNumber)
 {
@@ -126,16 +127,15 @@ extern "C" void removeTemporaryAndDie(int signalNumber)
 class SignalHandlers
 {
 public:
-    SignalHandlers(std::initializer_list<int> signals, void (*handler)(int), int flags)
+    template <std::size_t count>
+    SignalHandlers(const int (&signals)[count], void (*handler)(int), int flags)
     {
+        static_assert(count <= std::size(decltype(saved_){}));
         struct sigaction action = {};
         action.sa_handler = handler;
         sigemptyset(&action.sa_mask);
         action.sa_flags = flags;
         for (const int signalNumber : signals) {
-            if (count_ == static_cast<int>(std::size(saved_))) {
-                break;
-            }
             Saved& saved = saved_[count_++];
             saved.number = signalNumber;
             sigaction(signalNumber, &action, &saved.action);
@@ -159,7 +159,7 @@ private:
         int number;
         struct sigaction action;
     };
-    Saved saved_[4] = {};
+    Saved saved_[3] = {};
     int count_ = 0;
 };
 
@@ -316,48 +316,50 @@ int keepOwnerAndMode(int fd, const Target& target)
     return fchmod(fd, target.old.st_mode & 07777) == 0 ? 0 : errno;
 }
 
-// Gives `source` (a path that links to the written file) a random name beside the target and
-// renames it over the target. Returns EEXIST only when every name tried was taken.
-int linkAndRename(const char* source, int linkFlags, const Target& target)
+// Calls `create(name)` with random names beside the target until one is not taken; `create`
+// returns 0 or errno. Gives the result, EEXIST only when every name tried was taken.
+template <typename Create>
+int createWithRandomName(const Target& target, std::string* name, Create create)
 {
     const std::string prefix = directoryOf(target.path) + "/";
-    StopSignalsBlocked blocked;
-    for (int attempt = 0; attempt < attemptsAtAName; ++attempt) {
-        const std::string name = randomTemporaryName(prefix);
-        if (linkat(AT_FDCWD, source, AT_FDCWD, name.c_str(), linkFlags) != 0) {
-            if (errno == EEXIST) {
-                continue;
-            }
-            return errno;
-        }
-        if (rename(name.c_str(), target.path.c_str()) != 0) {
-            const int error = errno;
-            unlink(name.c_str());
-            return error;
-        }
-        return 0;
+    int error = EEXIST;
+    for (int attempt = 0; attempt < attemptsAtAName && error == EEXIST; ++attempt) {
+        *name = randomTemporaryName(prefix);
+        error = create(name->c_str());
     }
-    return EEXIST;
+    return error;
+}
+
+// Gives `source` (a path that links to the written file) a random name beside the target and
+// renames it over the target.
+int linkAndRename(const char* source, const Target& target)
+{
+    StopSignalsBlocked blocked;
+    std::string name;
+    int error = createWithRandomName(target, &name, [&](const char* candidate) {
+        return linkat(AT_FDCWD, source, AT_FDCWD, candidate, AT_SYMLINK_FOLLOW) == 0 ? 0 : errno;
+    });
+    if (error == 0 && rename(name.c_str(), target.path.c_str()) != 0) {
+        error = errno;
+        unlink(name.c_str());
+    }
+    return error;
 }
 
 // Stages the text in a file with a random name, which the stop signals' handler removes.
 int replaceThroughNamedFile(const Target& target, std::string_view contents)
 {
-    const SignalHandlers cleanup({SIGTERM, SIGINT, SIGHUP}, removeTemporaryAndDie, SA_RESETHAND);
+    const SignalHandlers cleanup(stopSignals, removeTemporaryAndDie, SA_RESETHAND);
     std::string name;
     int fd = -1;
     {
         StopSignalsBlocked blocked;
-        const std::string prefix = directoryOf(target.path) + "/";
-        for (int attempt = 0; attempt < attemptsAtAName; ++attempt) {
-            name = randomTemporaryName(prefix);
-            fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (fd >= 0 || errno != EEXIST) {
-                break;
-            }
-        }
-        if (fd < 0) {
-            return errno;
+        const int error = createWithRandomName(target, &name, [&](const char* candidate) {
+            fd = open(candidate, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            return fd >= 0 ? 0 : errno;
+        });
+        if (error != 0) {
+            return error;
         }
         namedTemporary.store(name.c_str());
     }
@@ -386,15 +388,17 @@ constexpr int cannotName = -1;
 int nameUnnamedFile(int fd, const Target& target)
 {
     const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    int error = EEXIST;
     if (!target.exists) {
-        if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target.path.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-            return 0;
-        }
-        if (errno != EEXIST) {
-            return errno == ENOENT && access("/proc/self/fd", X_OK) != 0 ? cannotName : errno;
-        }
+        error =
+            linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target.path.c_str(), AT_SYMLINK_FOLLOW) == 0
+                ? 0
+                : errno;
     }
-    const int error = linkAndRename(self.c_str(), AT_SYMLINK_FOLLOW, target);
+    if (error == EEXIST) {
+        error = linkAndRename(self.c_str(), target);
+    }
+    // Without /proc there is no way to name the file.
     return error == ENOENT && access("/proc/self/fd", X_OK) != 0 ? cannotName : error;
 }
 
@@ -441,8 +445,7 @@ bool writeFileReplacing(const std::string& path, std::string_view contents, std:
     Target target;
     int error = resolveTarget(path, &target);
     if (error == 0) {
-        // A file-size limit or a reader that went away is then reported, not a killing signal.
-        const SignalHandlers ignored({SIGXFSZ, SIGPIPE}, SIG_IGN, 0);
+        const SignalHandlers ignored(limitSignals, SIG_IGN, 0);
         error =
             target.direct ? writeDirect(path, contents) : replaceFile(target, contents, temporary);
     }

@@ -18,6 +18,8 @@ class QStringView;
 
 namespace Quorl {
 
+class TagTextParser;
+
 // Every (name, value) pair of one tag file, in file order. A tag may occur any number of times.
 //
 // The values lie back to back in one buffer, in file order, with their lengths beside them and
@@ -56,17 +58,17 @@ public:
     // The file name (without directories) that the list was read from.
     const std::string& sourceName() const { return sourceName_; }
 
-    // The parser's side. It reads the file into storage() and, for each value, first registers
-    // its name (the name's bytes may be overwritten next), then writes the value's bytes at
-    // storage().data() + keptBytes(), never after where they stood, and keeps them.
-    ByteBuffer& storage() { return bytes_; }
-    std::size_t keptBytes() const { return keptBytes_; }
+private:
+    // The parser reads the file into bytes_ and, for each value, first registers its name (the
+    // name's bytes may be overwritten next), then writes the value's bytes at
+    // bytes_.data() + keptBytes_, never after where they stood, and keeps them.
+    friend class TagHeaderParser;
+    friend class TagTextParser;
     std::uint32_t registerName(std::string_view name);
     void keepValue(std::uint32_t name, std::uint32_t length);
     // Drops what follows the kept values: the rest of the file's text.
     void finishKeeping();
 
-private:
     struct Run
     {
         std::uint32_t name;

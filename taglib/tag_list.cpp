@@ -92,7 +92,6 @@ void TagList::finishKeeping()
 void TagList::addValue(std::string_view name, std::string_view value)
 {
     const std::uint32_t index = registerName(name);
-    bytes_.resize(keptBytes_);
     bytes_.append(value);
     keepValue(index, static_cast<std::uint32_t>(value.size()));
 }

@@ -58,6 +58,8 @@ std::uintmax_t physicalMemory()
     return UINTMAX_MAX;
 }
 
+} // namespace
+
 // Parses one tag file's text line by line into a TagList, collecting a message per bad line.
 // The text is the list's own storage: each value is moved down to the end of the values kept so
 // far, which never lies after the value's own place, so no unread text is overwritten.
@@ -148,19 +150,25 @@ private:
         while (end > i && isTagBlank(line[end - 1])) {
             --end;
         }
-        if (end - i > maxValueLength) {
-            fail(i, "value is longer than " + std::to_string(maxValueLength) + " bytes");
+        keep(name, i, end - i, [&](char* kept) { std::memmove(kept, line.data() + i, end - i); });
+    }
+
+    // Keeps a value of `length` bytes that `write` puts at its kept place; the name is registered
+    // first, as its bytes may lie there. `column` is where the value starts, for the message.
+    template <typename Write>
+    void keep(std::string_view name, std::size_t column, std::size_t length, Write write)
+    {
+        if (length > maxValueLength) {
+            fail(column, "value is longer than " + std::to_string(maxValueLength) + " bytes");
             return;
         }
         const std::uint32_t nameIndex = tags_.registerName(name);
-        char* kept = tags_.storage().data() + tags_.keptBytes();
-        std::memmove(kept, line.data() + i, end - i);
-        tags_.keepValue(nameIndex, static_cast<std::uint32_t>(end - i));
+        write(tags_.bytes_.data() + tags_.keptBytes_);
+        tags_.keepValue(nameIndex, static_cast<std::uint32_t>(length));
     }
 
-    // Checks the whole quoted value first, so that only a good one is kept: then it is
-    // unescaped straight into its kept place, once its name is registered (the name's bytes may
-    // lie there).
+    // Checks the whole quoted value first, so that only a good one is kept, unescaped straight
+    // into its kept place.
     void parseQuotedValue(std::string_view line, std::size_t openingQuote, std::string_view name)
     {
         std::size_t length = 0;
@@ -199,17 +207,12 @@ private:
             fail(after, "unexpected text after closing quote");
             return;
         }
-        if (length > maxValueLength) {
-            fail(openingQuote, "value is longer than " + std::to_string(maxValueLength) + " bytes");
-            return;
-        }
-        const std::uint32_t nameIndex = tags_.registerName(name);
-        char* kept = tags_.storage().data() + tags_.keptBytes();
-        for (i = openingQuote + 1; i < closingQuote; ++i) {
-            i += line[i] == '\\' ? 1 : 0;
-            *kept++ = line[i];
-        }
-        tags_.keepValue(nameIndex, static_cast<std::uint32_t>(length));
+        keep(name, openingQuote, length, [&](char* kept) {
+            for (std::size_t j = openingQuote + 1; j < closingQuote; ++j) {
+                j += line[j] == '\\' ? 1 : 0;
+                *kept++ = line[j];
+            }
+        });
     }
 
     static std::size_t skipBlanks(std::string_view line, std::size_t i)
@@ -237,6 +240,8 @@ private:
     std::size_t lineNumber_ = 0;
     int errorCount_ = 0;
 };
+
+namespace {
 
 // Reads the file into `contents` as it is, straight from the file to the buffer.
 bool readWholeFile(const std::string& path, ByteBuffer* contents, std::string* reason)
@@ -288,7 +293,7 @@ std::unique_ptr<TagList> TagHeaderParser::parseTagText(std::string_view text,
                                                        const std::string& sourceName)
 {
     auto tags = std::make_unique<TagList>(removePathFromFilename(sourceName));
-    tags->storage().append(text);
+    tags->bytes_.append(text);
     parseStorage(*tags, sourceName);
     return tags;
 }
@@ -300,7 +305,7 @@ std::unique_ptr<TagList> TagHeaderParser::parseTagFile(const std::string& path)
     // fault on this machine, so it is reported like any other unreadable file.
     try {
         auto tags = std::make_unique<TagList>(removePathFromFilename(path));
-        if (readWholeFile(path, &tags->storage(), &reason)) {
+        if (readWholeFile(path, &tags->bytes_, &reason)) {
             parseStorage(*tags, path);
             return tags;
         }
@@ -317,7 +322,7 @@ void TagHeaderParser::parseStorage(TagList& tags, const std::string& sourceName)
     errorText.clear();
     errorFlag = 0;
     TagTextParser parser(sourceName, tags, errorText);
-    if (parser.parse(std::string_view(tags.storage().data(), tags.storage().size())) > 0) {
+    if (parser.parse(std::string_view(tags.bytes_.data(), tags.bytes_.size())) > 0) {
         errorFlag = 1;
     }
     tags.finishKeeping();

@@ -1,6 +1,7 @@
 # Forty modules generated through the CMake functions (bench/scale_project.cmake): a build after
 # a build runs nothing; touching every tag file reruns the tool once for each, leaves every
-# generated file as it was, and the build after that runs nothing again.
+# generated file as it was, and the build after that runs nothing again. A bad tag file fails
+# the build with the tool's message, every time, and keeps the old output.
 #   cmake -DSCRATCH=<dir> -DPREFIX=<dir> -DGENERATOR=<generator> -DSCALE_PROJECT=<script>
 #         -P many_modules_test.cmake
 include(${CMAKE_CURRENT_LIST_DIR}/common.cmake)
@@ -44,3 +45,17 @@ foreach(before after IN ZIP_LISTS stamps_before stamps_after)
     endif()
 endforeach()
 expect_nothing_to_build("${binary}")
+
+file(READ "${binary}/quorl/generate/m0_reg.cpp" old_output)
+file(WRITE "${project}/modules/m0.tags" "CLASSES = Circle derives Shape\n")
+foreach(attempt 1 2)
+    execute_process(COMMAND "${CMAKE_COMMAND}" --build "${binary}" RESULT_VARIABLE status
+                    OUTPUT_VARIABLE out ERROR_VARIABLE out)
+    if(status EQUAL 0 OR NOT out MATCHES "middle entry is not \"inherits\"")
+        message(FATAL_ERROR "build ${attempt} with a bad tag file gave ${status}:\n${out}")
+    endif()
+endforeach()
+file(READ "${binary}/quorl/generate/m0_reg.cpp" output)
+if(NOT output STREQUAL old_output)
+    message(FATAL_ERROR "a failed generation changed the output")
+endif()
