@@ -1,7 +1,7 @@
 #include "class_registration.h"
 #include "commands.h"
+#include "driver_steps.h"
 #include "file_output.h"
-#include "parse_and_write_reports.h"
 
 #include <ostream>
 

@@ -1,5 +1,5 @@
 #include "commands.h"
-#include "parse_and_write_reports.h"
+#include "driver_steps.h"
 
 namespace Quorl {
 

@@ -31,16 +31,16 @@ std::string moduleText(long classes)
     return text;
 }
 
-void parseTagText(benchmark::State& state)
+void parseText(benchmark::State& state)
 {
     const std::string text = moduleText(state.range(0));
     for (auto _ : state) {
         Quorl::TagHeaderParser parser;
-        benchmark::DoNotOptimize(parser.parseTagText(text, "m.tags"));
+        benchmark::DoNotOptimize(parser.parseText(text, "m.tags"));
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
-BENCHMARK(parseTagText)->Arg(1000)->Arg(100000);
+BENCHMARK(parseText)->Arg(1000)->Arg(100000);
 
 void parseClassEntry(benchmark::State& state)
 {
@@ -58,7 +58,7 @@ BENCHMARK(parseClassEntry)->DenseRange(0, 2);
 void generateClassRegistration(benchmark::State& state)
 {
     Quorl::TagHeaderParser parser;
-    const auto tags = parser.parseTagText(moduleText(state.range(0)), "m.tags");
+    const auto tags = parser.parseText(moduleText(state.range(0)), "m.tags");
     std::string message;
     for (auto _ : state) {
         benchmark::DoNotOptimize(Quorl::generateClassRegistration(*tags, "synthetic", &message));

@@ -1,10 +1,7 @@
 #include "class_registration.h"
-#include "class_words.h"
-#include "tag_library.h"
 
-#include <QLatin1StringView>
-
-#include <algorithm>
+#include <QString>
+#include <QStringView>
 
 namespace Quorl {
 namespace {
@@ -21,91 +18,76 @@ std::string entryMessage(std::uint64_t index, const char* fault, std::string_vie
 // character of it folds or lowers to an ASCII letter but that letter's own upper case.
 bool isKeyword(QStringView word, const char* keyword)
 {
-    return word.compare(QLatin1StringView(keyword), Qt::CaseInsensitive) == 0;
+    return word.compare(QLatin1String(keyword), Qt::CaseInsensitive) == 0;
 }
+
+constexpr int maxWords = 5;
 
 } // namespace
 
-QStringView ClassWords::trimmedText(std::string_view value)
+bool parseClassEntry(std::uint64_t index, std::string_view value, ClassEntry* entry,
+                     std::string* message)
 {
-    value_ = value;
     // Read as NUL-terminated text on purpose: a value is taken up to its first NUL byte.
-    const std::size_t length = std::min(value.find('\0'), value.size());
-    text_ = QLatin1StringView(value.data(), static_cast<qsizetype>(length));
-    return QStringView(text_).trimmed();
-}
-
-int ClassWords::split(std::string_view value)
-{
-    QStringView rest = trimmedText(value);
-    for (count_ = 0; count_ < maxWords; ++count_) {
-        const qsizetype blank = rest.indexOf(u' ');
+    const std::string_view text = value.substr(0, value.find('\0'));
+    // Reused, so that a list of values costs one allocation rather than one per value.
+    thread_local QString qtext;
+    qtext = QLatin1String(text.data(), static_cast<qsizetype>(text.size()));
+    QStringView rest = QStringView(qtext).trimmed();
+    QStringView words[maxWords];
+    int count = 0;
+    for (; count < maxWords; ++count) {
+        const auto blank = rest.indexOf(u' ');
         if (blank < 0) {
-            words_[count_] = rest;
-            return ++count_;
+            break;
         }
-        words_[count_] = rest.first(blank);
-        rest = rest.sliced(blank + 1);
+        words[count] = rest.left(blank);
+        rest = rest.mid(blank + 1);
     }
-    return ++count_; // more than maxWords: the rest does not matter
-}
-
-int ClassWords::splitEnds(std::string_view value)
-{
-    const QStringView text = trimmedText(value);
-    const qsizetype first = text.indexOf(u' ');
-    if (first < 0) {
-        words_[0] = text;
-        return count_ = 1;
+    if (count < maxWords) {
+        words[count] = rest;
     }
-    words_[0] = text.first(first);
-    words_[1] = text.sliced(text.lastIndexOf(u' ') + 1);
-    return count_ = 2;
-}
+    ++count; // more than maxWords when the loop ran out: the rest does not matter
 
-bool checkClassForm(std::uint64_t index, std::string_view value, const ClassWords& words,
-                    std::string* message)
-{
-    switch (words.count()) {
+    switch (count) {
     case 1:
-        return true;
+        break;
     case 3:
-        if (!isKeyword(words.word(1), "inherits")) {
+        if (!isKeyword(words[1], "inherits")) {
             *message = entryMessage(index, ": middle entry is not \"inherits\" ", value);
             return false;
         }
-        return true;
+        break;
     case 5:
-        if (!isKeyword(words.word(1), "in")) {
+        if (!isKeyword(words[1], "in")) {
             *message = entryMessage(index, ": middle entry is not \"in\" ", value);
             return false;
         }
-        if (!isKeyword(words.word(3), "inherits")) {
+        if (!isKeyword(words[3], "inherits")) {
             *message = entryMessage(index, ": middle entry is not \"inherits\" ", value);
             return false;
         }
-        return true;
+        break;
     default:
         *message = entryMessage(index, " is invalid", value);
         return false;
     }
-}
 
-bool parseClassEntry(std::uint64_t index, const std::string& value, ClassEntry* entry,
-                     std::string* message)
-{
-    *entry = ClassEntry{};
-    ClassWords words;
-    const int count = words.split(value);
-    if (!checkClassForm(index, value, words, message)) {
-        return false;
+    // Latin-1 maps byte k to character k, so a word stands at the same offsets in `text` as in
+    // `qtext`: narrowing it is taking those bytes (what qString2STLString would give).
+    const auto narrow = [&](QStringView word) {
+        return word.isEmpty()
+                   ? std::string_view()
+                   : text.substr(static_cast<std::size_t>(word.data() - qtext.constData()),
+                                 static_cast<std::size_t>(word.size()));
+    };
+    entry->className.assign(narrow(words[0]));
+    entry->headerFile.assign(count == 5 ? narrow(words[2]) : std::string_view());
+    if (count == 1) {
+        entry->baseClassExpr.assign("NULL");
+    } else {
+        entry->baseClassExpr.assign(narrow(words[count - 1])).append("::getClass()");
     }
-    entry->className = qString2STLString(words.word(0));
-    if (count == 5) {
-        entry->headerFile = qString2STLString(words.word(2));
-    }
-    entry->baseClassExpr =
-        count == 1 ? "NULL" : qString2STLString(words.word(count - 1)) + "::getClass()";
     return true;
 }
 

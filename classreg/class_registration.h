@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace Quorl {
 
@@ -11,7 +12,8 @@ class TagList;
 // The one tag the class registration reads.
 inline const std::string classesTag = "CLASSES";
 
-// One accepted "CLASSES" value.
+// One accepted "CLASSES" value. Reusing one entry for many values saves allocations; every call
+// sets all three parts.
 struct ClassEntry
 {
     std::string className;
@@ -19,9 +21,12 @@ struct ClassEntry
     std::string baseClassExpr; // "NULL", or the base class followed by "::getClass()"
 };
 
-// Splits one "CLASSES" value into its ClassEntry. A malformed value gives false and, in
-// `message`, the two-line report naming the value's `index` and repeating the value unchanged.
-bool parseClassEntry(std::uint64_t index, const std::string& value, ClassEntry* entry,
+// Splits one "CLASSES" value into its ClassEntry: the value is read up to its first NUL byte,
+// trimmed of white space as Qt defines it and cut at every single blank (empty words count);
+// one, three or five words with the keywords "in" and "inherits" in any letter case are the
+// forms (README, "The CLASSES grammar"). A malformed value gives false and, in `message`, the
+// two-line report naming the value's `index` and repeating the value unchanged.
+bool parseClassEntry(std::uint64_t index, std::string_view value, ClassEntry* entry,
                      std::string* message);
 
 // The whole registration source for the "CLASSES" values of `tags`: includes, then

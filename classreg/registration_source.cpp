@@ -1,8 +1,7 @@
 #include "class_registration.h"
-#include "class_words.h"
 #include "tag_library.h"
 
-#include <algorithm>
+#include <initializer_list>
 #include <string_view>
 
 namespace Quorl {
@@ -20,97 +19,61 @@ constexpr std::string_view shutdownOpening = "()\n{\n";
 constexpr std::string_view shutdownClosing = "}\n";
 constexpr std::string_view separator = "\n\n";
 
-// The lines of one entry: the include line, the init call and the shutdown call.
-constexpr std::string_view includeStart = "#include \"";
-constexpr std::string_view defaultHeaderSuffix = ".h";
-constexpr std::string_view includeEnd = "\"\n";
-constexpr std::string_view callIndent = "   ";
-constexpr std::string_view initCallStart = "::init( ";
-constexpr std::string_view noBase = "NULL";
-constexpr std::string_view baseSuffix = "::getClass()";
-constexpr std::string_view initCallEnd = " );\n";
-constexpr std::string_view shutdownCall = "::shutdown();\n";
+void appendAll(std::string& text, std::initializer_list<std::string_view> pieces)
+{
+    for (const std::string_view piece : pieces) {
+        text += piece;
+    }
+}
 
-constexpr std::size_t frameSize =
-    banner.size() + separator.size() + initHead.size() + initOpening.size() + initClosing.size() +
-    separator.size() + shutdownHead.size() + shutdownOpening.size() + shutdownClosing.size();
-// Besides its words, which are parts of the value, the most an entry's three lines hold.
-constexpr std::size_t entryTextSize = includeStart.size() + defaultHeaderSuffix.size() +
-                                      includeEnd.size() + callIndent.size() + initCallStart.size() +
-                                      std::max(noBase.size(), baseSuffix.size()) +
-                                      initCallEnd.size() + callIndent.size() + shutdownCall.size();
+// Calls `use(entry)` for the ClassEntry of every "CLASSES" value, in list order; false, with the
+// report in `message`, at the first malformed value.
+template <typename Use> bool forEachEntry(const TagList& tags, std::string* message, Use use)
+{
+    ClassEntry entry;
+    std::uint64_t index = 0;
+    bool accepted = true;
+    tags.visitValues(classesTag, [&](std::string_view value) {
+        accepted = parseClassEntry(index++, value, &entry, message);
+        if (accepted) {
+            use(entry);
+        }
+        return accepted;
+    });
+    return accepted;
+}
 
 } // namespace
 
 std::string generateClassRegistration(const TagList& tags, const std::string& moduleName,
                                       std::string* message)
 {
-    // A value of n bytes adds at most n bytes of words to each of the three blocks. Memory is
-    // only taken for the part of this room that gets written, so the text is built in place,
-    // once: the include block as values are accepted, then the two functions, whose lines
-    // come from the values split once more rather than from records kept meanwhile.
-    std::size_t valueBytes = 0;
-    std::size_t count = 0;
+    // Reserved for the most the lines can take (a value's words are at most its bytes), so the
+    // text is never copied to grow; pages reserved but not written cost nothing.
+    std::size_t bound = 128 + 2 * moduleName.size();
     tags.visitValues(classesTag, [&](std::string_view value) {
-        valueBytes += value.size();
-        ++count;
+        bound += 62 + 4 * value.size();
         return true;
     });
     std::string text;
-    text.reserve(frameSize + 2 * moduleName.size() + 3 * valueBytes + count * entryTextSize);
+    text.reserve(bound);
     text += banner;
-
-    ClassWords words;
-    std::uint64_t index = 0;
-    bool accepted = true;
-    tags.visitValues(classesTag, [&](std::string_view value) {
-        words.split(value);
-        accepted = checkClassForm(index++, value, words, message);
-        if (accepted) {
-            text += includeStart;
-            if (words.count() == 5 && !words.narrow(2).empty()) {
-                text += words.narrow(2);
-            } else {
-                text += words.narrow(0);
-                text += defaultHeaderSuffix;
-            }
-            text += includeEnd;
-        }
-        return accepted;
+    // The grammar runs once per block rather than the entries being kept: kept entries would
+    // take more memory than the text itself.
+    const bool accepted = forEachEntry(tags, message, [&](const ClassEntry& entry) {
+        appendAll(text, {"#include \"", entry.headerFile.empty() ? entry.className : "",
+                         entry.headerFile.empty() ? ".h" : entry.headerFile, "\"\n"});
     });
     if (!accepted) {
         return std::string();
     }
-
-    text += separator;
-    text += initHead;
-    text += moduleName;
-    text += initOpening;
-    tags.visitValues(classesTag, [&](std::string_view value) {
-        const int ends = words.splitEnds(value);
-        text += callIndent;
-        text += words.narrow(0);
-        text += initCallStart;
-        if (ends == 1) {
-            text += noBase;
-        } else {
-            text += words.narrow(1);
-            text += baseSuffix;
-        }
-        text += initCallEnd;
-        return true;
+    appendAll(text, {separator, initHead, moduleName, initOpening});
+    forEachEntry(tags, message, [&](const ClassEntry& entry) {
+        appendAll(text, {"   ", entry.className, "::init( ", entry.baseClassExpr, " );\n"});
     });
-    text += initClosing;
-    text += separator;
-    text += shutdownHead;
-    text += moduleName;
-    text += shutdownOpening;
-    tags.visitValues(classesTag, [&](std::string_view value) {
-        words.splitEnds(value);
-        text += callIndent;
-        text += words.narrow(0);
-        text += shutdownCall;
-        return true;
+    appendAll(text, {initClosing, separator, shutdownHead, moduleName, shutdownOpening});
+    forEachEntry(tags, message, [&](const ClassEntry& entry) {
+        appendAll(text, {"   ", entry.className, "::shutdown();\n"});
     });
     text += shutdownClosing;
     return text;

@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     Quorl::TagHeaderParser parser;
     const auto tags =
-        parser.parseTagText(std::string_view(reinterpret_cast<const char*>(data), size), "m.tags");
+        parser.parseText(std::string_view(reinterpret_cast<const char*>(data), size), "m.tags");
     if (parser.errorFlag != 0) {
         return 0;
     }

@@ -27,13 +27,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     Quorl::TagHeaderParser parser;
-    const auto tags = parser.parseTagText(text, "fuzz.tags");
+    const auto tags = parser.parseText(text, "fuzz.tags");
     FUZZ_CHECK(tags != nullptr);
     FUZZ_CHECK((parser.errorFlag != 0) == !parser.errorText.empty());
 
     const std::string rendering = tags->renderText();
     Quorl::TagHeaderParser again;
-    const auto reread = again.parseTagText(rendering, "rendering.tags");
+    const auto reread = again.parseText(rendering, "rendering.tags");
     FUZZ_CHECK(again.errorFlag == 0);
     FUZZ_CHECK(reread->tagCount() == tags->tagCount());
     FUZZ_CHECK(pairsOf(*reread) == pairsOf(*tags));

@@ -3,14 +3,12 @@
 // A tag file holds lines of the form `NAME = VALUE`; the README describes the format in full.
 #pragma once
 
-#include "byte_buffer.h"
-
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 class QString;
@@ -18,102 +16,56 @@ class QStringView;
 
 namespace Quorl {
 
-class TagTextParser;
-
 // Every (name, value) pair of one tag file, in file order. A tag may occur any number of times.
-//
-// The values lie back to back in one buffer, in file order, with their lengths beside them and
-// their names in runs (tag files list a tag's values together). A parsed list's buffer is the
-// file's own text, each value moved down to where the previous one ends, so nothing is copied
-// and nothing but the values stays in memory.
 class TagList
 {
 public:
     explicit TagList(std::string sourceName);
+    // An empty list that keeps `text`: values that addValue is given from within it are kept as
+    // views into it rather than copied. The parser hands over a file's text this way.
+    TagList(std::string sourceName, std::string text);
+    ~TagList();
+    TagList(const TagList&) = delete;
+    TagList& operator=(const TagList&) = delete;
 
     // Every value stored under `name`, in file order; empty when the tag does not occur.
     std::vector<std::string> getAllValues(std::string name) const;
     // Whether the tag occurs at all, that is whether getAllValues(name) would be non-empty.
-    bool hasTag(const std::string& name) const { return nameIndex_.count(name) != 0; }
+    bool hasTag(const std::string& name) const;
     // Calls `visit(value)` for every value stored under `name`, in file order, without copying
-    // it; stops at the first call that returns false.
-    template <typename Visit> void visitValues(const std::string& name, Visit visit) const;
+    // it; stops at the first call that returns false. The views live as long as the list.
+    void visitValues(const std::string& name,
+                     const std::function<bool(std::string_view)>& visit) const;
     // Calls `visit(name, value)` for every value, in file order.
-    template <typename Visit> void visitAll(Visit visit) const;
+    void visitAll(const std::function<void(const std::string&, std::string_view)>& visit) const;
 
-    // Writes renderText() to `path`, replacing the file only once the whole text is on disk.
-    // On failure the old file at `path` is left as it was and `reason` says why.
+    // Writes renderText() to `path` with writeFileReplacing (file_output.h); on failure `reason`
+    // says why.
     bool writeTextToFile(const std::string& path, std::string* reason) const;
 
     // A tag file that reads back as the same names and values in the same order, headed by
     // comment lines naming the source file and counting the values and distinct tags.
     std::string renderText() const;
 
-    // Appends one value. The value must not hold control characters other than tab: the tag
-    // file format cannot express them, so the parser never produces them.
+    // Appends one value: a view when it lies within text(), a copy otherwise. The value must not
+    // hold control characters other than tab: the tag file format cannot express them, so the
+    // parser never produces them.
     void addValue(std::string_view name, std::string_view value);
+    // The text given at construction; empty for a list made without one.
+    std::string_view text() const;
 
-    std::size_t valueCount() const { return lengths_.size(); }
-    std::size_t tagCount() const { return names_.size(); }
+    std::size_t valueCount() const;
+    std::size_t tagCount() const;
     // The file name (without directories) that the list was read from.
-    const std::string& sourceName() const { return sourceName_; }
+    const std::string& sourceName() const;
 
 private:
-    // The parser reads the file into bytes_ and, for each value, first registers its name (the
-    // name's bytes may be overwritten next), then writes the value's bytes at
-    // bytes_.data() + keptBytes_, never after where they stood, and keeps them.
-    friend class TagHeaderParser;
-    friend class TagTextParser;
-    std::uint32_t registerName(std::string_view name);
-    void keepValue(std::uint32_t name, std::uint32_t length);
-    // Drops what follows the kept values: the rest of the file's text.
-    void finishKeeping();
-
-    struct Run
-    {
-        std::uint32_t name;
-        std::size_t count;
-    };
-
-    std::string sourceName_;
-    std::vector<std::string> names_; // distinct names, in order of first occurrence
-    std::unordered_map<std::string, std::uint32_t> nameIndex_;
-    std::vector<Run> runs_;
-    std::vector<std::uint32_t> lengths_;
-    ByteBuffer bytes_;
-    std::size_t keptBytes_ = 0;
+    struct Storage;
+    std::unique_ptr<Storage> storage_;
 };
 
 // The longest value a tag file may hold.
 constexpr std::size_t maxValueLength = 0xFFFFFFFFu;
-
-template <typename Visit> void TagList::visitValues(const std::string& name, Visit visit) const
-{
-    const auto found = nameIndex_.find(name);
-    if (found == nameIndex_.end()) {
-        return;
-    }
-    const char* value = bytes_.data();
-    auto length = lengths_.begin();
-    for (const Run& run : runs_) {
-        for (std::size_t i = 0; i < run.count; ++i, value += *length++) {
-            if (run.name == found->second && !visit(std::string_view(value, *length))) {
-                return;
-            }
-        }
-    }
-}
-
-template <typename Visit> void TagList::visitAll(Visit visit) const
-{
-    const char* value = bytes_.data();
-    auto length = lengths_.begin();
-    for (const Run& run : runs_) {
-        for (std::size_t i = 0; i < run.count; ++i, value += *length++) {
-            visit(names_[run.name], std::string_view(value, *length));
-        }
-    }
-}
 
 // Reads tag files. After each parse, `errorText` holds one line per problem and `errorFlag` is
 // non-zero when there was any problem. A file with bad lines still yields the list of its good
@@ -123,13 +75,13 @@ class TagHeaderParser
 public:
     std::unique_ptr<TagList> parseTagFile(const std::string& path);
     // The same parse over text already in memory; `sourceName` stands for the path in messages.
-    std::unique_ptr<TagList> parseTagText(std::string_view text, const std::string& sourceName);
+    std::unique_ptr<TagList> parseText(std::string_view text, const std::string& sourceName);
 
     std::string errorText;
     std::int32_t errorFlag = 0;
 
 private:
-    void parseStorage(TagList& tags, const std::string& sourceName);
+    void parseInto(TagList& tags, std::string_view text, const std::string& sourceName);
 };
 
 // Reporting stops after this many bad lines, with one more line saying so.

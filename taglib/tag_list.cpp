@@ -2,6 +2,8 @@
 #include "tag_library.h"
 #include "tag_syntax.h"
 
+#include <deque>
+#include <unordered_map>
 #include <utility>
 
 namespace Quorl {
@@ -46,7 +48,90 @@ std::string counted(std::size_t count, const char* singular, const char* plural)
 
 } // namespace
 
-TagList::TagList(std::string sourceName) : sourceName_(std::move(sourceName)) {}
+// Values are views: into the text the list was made from, or into copies the list keeps. Their
+// names come in runs, as tag files list a tag's values together.
+struct TagList::Storage
+{
+    struct Run
+    {
+        std::uint32_t name;
+        std::size_t count;
+    };
+
+    template <typename Visit> void visit(Visit visit) const
+    {
+        auto value = values.begin();
+        for (const Run& run : runs) {
+            for (std::size_t i = 0; i < run.count; ++i, ++value) {
+                if (!visit(run.name, *value)) {
+                    return;
+                }
+            }
+        }
+    }
+
+    std::string sourceName;
+    std::string text;
+    std::deque<std::string> copies; // a deque never moves its elements, so views stay valid
+    std::vector<std::string> names; // distinct names, in order of first occurrence
+    std::unordered_map<std::string, std::uint32_t> nameIndex;
+    std::vector<Run> runs;
+    std::vector<std::string_view> values;
+};
+
+TagList::TagList(std::string sourceName) : TagList(std::move(sourceName), std::string()) {}
+
+TagList::TagList(std::string sourceName, std::string text) : storage_(std::make_unique<Storage>())
+{
+    storage_->sourceName = std::move(sourceName);
+    storage_->text = std::move(text);
+}
+
+TagList::~TagList() = default;
+
+std::size_t TagList::valueCount() const
+{
+    return storage_->values.size();
+}
+
+std::size_t TagList::tagCount() const
+{
+    return storage_->names.size();
+}
+
+const std::string& TagList::sourceName() const
+{
+    return storage_->sourceName;
+}
+
+bool TagList::hasTag(const std::string& name) const
+{
+    return storage_->nameIndex.count(name) != 0;
+}
+
+void TagList::visitValues(const std::string& name,
+                          const std::function<bool(std::string_view)>& visit) const
+{
+    const auto found = storage_->nameIndex.find(name);
+    if (found != storage_->nameIndex.end()) {
+        storage_->visit([&](std::uint32_t valueName, std::string_view value) {
+            return valueName != found->second || visit(value);
+        });
+    }
+}
+
+void TagList::visitAll(const std::function<void(const std::string&, std::string_view)>& visit) const
+{
+    storage_->visit([&](std::uint32_t name, std::string_view value) {
+        visit(storage_->names[name], value);
+        return true;
+    });
+}
+
+std::string_view TagList::text() const
+{
+    return storage_->text;
+}
 
 std::vector<std::string> TagList::getAllValues(std::string name) const
 {
@@ -58,50 +143,31 @@ std::vector<std::string> TagList::getAllValues(std::string name) const
     return values;
 }
 
-std::uint32_t TagList::registerName(std::string_view name)
-{
-    // Most lines repeat the previous line's name.
-    if (!runs_.empty() && names_[runs_.back().name] == name) {
-        return runs_.back().name;
-    }
-    auto [position, inserted] =
-        nameIndex_.try_emplace(std::string(name), static_cast<std::uint32_t>(names_.size()));
-    if (inserted) {
-        names_.emplace_back(name);
-    }
-    return position->second;
-}
-
-void TagList::keepValue(std::uint32_t name, std::uint32_t length)
-{
-    if (runs_.empty() || runs_.back().name != name) {
-        runs_.push_back(Run{name, 0});
-    }
-    ++runs_.back().count;
-    lengths_.push_back(length);
-    keptBytes_ += length;
-}
-
-void TagList::finishKeeping()
-{
-    bytes_.resize(keptBytes_);
-    bytes_.shrinkToFit();
-    lengths_.shrink_to_fit();
-}
-
 void TagList::addValue(std::string_view name, std::string_view value)
 {
-    const std::uint32_t index = registerName(name);
-    bytes_.append(value);
-    keepValue(index, static_cast<std::uint32_t>(value.size()));
+    Storage& s = *storage_;
+    // Most values have the previous value's name.
+    if (s.runs.empty() || s.names[s.runs.back().name] != name) {
+        auto [position, inserted] =
+            s.nameIndex.try_emplace(std::string(name), static_cast<std::uint32_t>(s.names.size()));
+        if (inserted) {
+            s.names.emplace_back(name);
+        }
+        s.runs.push_back(Storage::Run{position->second, 0});
+    }
+    const bool inText = !value.empty() && value.data() >= s.text.data() &&
+                        value.data() + value.size() <= s.text.data() + s.text.size();
+    s.values.push_back(inText || value.empty() ? value
+                                               : std::string_view(s.copies.emplace_back(value)));
+    ++s.runs.back().count;
 }
 
 std::string TagList::renderText() const
 {
-    std::string text = "# tags of " + commentSafe(sourceName_) + "\n# " +
+    std::string text = "# tags of " + commentSafe(storage_->sourceName) + "\n# " +
                        counted(valueCount(), "value", "values") + ", " +
                        counted(tagCount(), "distinct tag", "distinct tags") + "\n";
-    text.reserve(text.size() + keptBytes_ + valueCount() * 16);
+    text.reserve(text.size() + storage_->text.size() + valueCount() * 16);
     visitAll([&](const std::string& name, std::string_view value) {
         text += name;
         text += " = ";

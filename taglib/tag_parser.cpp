@@ -58,15 +58,11 @@ std::uintmax_t physicalMemory()
     return UINTMAX_MAX;
 }
 
-} // namespace
-
 // Parses one tag file's text line by line into a TagList, collecting a message per bad line.
-// The text is the list's own storage: each value is moved down to the end of the values kept so
-// far, which never lies after the value's own place, so no unread text is overwritten.
-class TagTextParser
+class LineParser
 {
 public:
-    TagTextParser(const std::string& sourceName, TagList& tags, std::string& errors)
+    LineParser(const std::string& sourceName, TagList& tags, std::string& errors)
         : sourceName_(sourceName), tags_(tags), errors_(errors)
     {
     }
@@ -150,30 +146,24 @@ private:
         while (end > i && isTagBlank(line[end - 1])) {
             --end;
         }
-        keep(name, i, end - i, [&](char* kept) { std::memmove(kept, line.data() + i, end - i); });
+        keep(name, i, line.substr(i, end - i));
     }
 
-    // Keeps a value of `length` bytes that `write` puts at its kept place; the name is registered
-    // first, as its bytes may lie there. `column` is where the value starts, for the message.
-    template <typename Write>
-    void keep(std::string_view name, std::size_t column, std::size_t length, Write write)
+    // `column` is where the value starts, for the message.
+    void keep(std::string_view name, std::size_t column, std::string_view value)
     {
-        if (length > maxValueLength) {
+        if (value.size() > maxValueLength) {
             fail(column, "value is longer than " + std::to_string(maxValueLength) + " bytes");
             return;
         }
-        const std::uint32_t nameIndex = tags_.registerName(name);
-        write(tags_.bytes_.data() + tags_.keptBytes_);
-        tags_.keepValue(nameIndex, static_cast<std::uint32_t>(length));
+        tags_.addValue(name, value);
     }
 
-    // Checks the whole quoted value first, so that only a good one is kept, unescaped straight
-    // into its kept place.
     void parseQuotedValue(std::string_view line, std::size_t openingQuote, std::string_view name)
     {
-        std::size_t length = 0;
+        unescaped_.clear();
         std::size_t i = openingQuote + 1;
-        for (;; ++length) {
+        for (;;) {
             if (i >= line.size()) {
                 fail(openingQuote, "unterminated quoted value");
                 return;
@@ -196,9 +186,11 @@ private:
                                 "; only \\\" and \\\\ are allowed");
                     return;
                 }
+                unescaped_ += escaped;
                 i += 2;
                 continue;
             }
+            unescaped_ += c;
             ++i;
         }
         const std::size_t closingQuote = i;
@@ -207,12 +199,7 @@ private:
             fail(after, "unexpected text after closing quote");
             return;
         }
-        keep(name, openingQuote, length, [&](char* kept) {
-            for (std::size_t j = openingQuote + 1; j < closingQuote; ++j) {
-                j += line[j] == '\\' ? 1 : 0;
-                *kept++ = line[j];
-            }
-        });
+        keep(name, openingQuote, unescaped_);
     }
 
     static std::size_t skipBlanks(std::string_view line, std::size_t i)
@@ -237,14 +224,13 @@ private:
     const std::string& sourceName_;
     TagList& tags_;
     std::string& errors_;
+    std::string unescaped_; // the quoted value being read, reused from line to line
     std::size_t lineNumber_ = 0;
     int errorCount_ = 0;
 };
 
-namespace {
-
 // Reads the file into `contents` as it is, straight from the file to the buffer.
-bool readWholeFile(const std::string& path, ByteBuffer* contents, std::string* reason)
+bool readWholeFile(const std::string& path, std::string* contents, std::string* reason)
 {
     errno = 0;
     std::FILE* file = std::fopen(path.c_str(), "rb");
@@ -258,19 +244,18 @@ bool readWholeFile(const std::string& path, ByteBuffer* contents, std::string* r
     int error = 0;
     if (!sizeError && expected > physicalMemory()) {
         error = ENOMEM; // it could only be read by swapping, if at all
-    } else if (!contents->reserve(sizeError ? 1 << 16 : static_cast<std::size_t>(expected) + 1)) {
+    } else {
         // One byte more than expected lets the first read meet end-of-file without growing.
-        error = ENOMEM;
+        contents->resize(sizeError ? 1 << 16 : static_cast<std::size_t>(expected) + 1);
     }
+    std::size_t size = 0;
     while (error == 0) {
-        if (contents->size() == contents->capacity() &&
-            !contents->reserve(contents->capacity() * 2)) {
-            error = ENOMEM; // a device without end, such as /dev/zero
-            break;
+        if (size == contents->size()) {
+            contents->resize(size * 2); // a device without end, such as /dev/zero, runs out here
         }
-        const std::size_t room = contents->capacity() - contents->size();
-        const std::size_t got = std::fread(contents->data() + contents->size(), 1, room, file);
-        contents->resize(contents->size() + got);
+        const std::size_t room = contents->size() - size;
+        const std::size_t got = std::fread(contents->data() + size, 1, room, file);
+        size += got;
         if (got < room) {
             if (std::ferror(file) != 0) {
                 error = errno != 0 ? errno : EIO;
@@ -280,6 +265,7 @@ bool readWholeFile(const std::string& path, ByteBuffer* contents, std::string* r
         }
     }
     std::fclose(file);
+    contents->resize(size);
     if (error != 0) {
         *reason = std::strerror(error);
         return false;
@@ -289,12 +275,11 @@ bool readWholeFile(const std::string& path, ByteBuffer* contents, std::string* r
 
 } // namespace
 
-std::unique_ptr<TagList> TagHeaderParser::parseTagText(std::string_view text,
-                                                       const std::string& sourceName)
+std::unique_ptr<TagList> TagHeaderParser::parseText(std::string_view text,
+                                                    const std::string& sourceName)
 {
     auto tags = std::make_unique<TagList>(removePathFromFilename(sourceName));
-    tags->bytes_.append(text);
-    parseStorage(*tags, sourceName);
+    parseInto(*tags, text, sourceName);
     return tags;
 }
 
@@ -304,9 +289,10 @@ std::unique_ptr<TagList> TagHeaderParser::parseTagFile(const std::string& path)
     // Memory runs out on inputs like /dev/zero or a huge sparse file: that is this input's
     // fault on this machine, so it is reported like any other unreadable file.
     try {
-        auto tags = std::make_unique<TagList>(removePathFromFilename(path));
-        if (readWholeFile(path, &tags->bytes_, &reason)) {
-            parseStorage(*tags, path);
+        std::string text;
+        if (readWholeFile(path, &text, &reason)) {
+            auto tags = std::make_unique<TagList>(removePathFromFilename(path), std::move(text));
+            parseInto(*tags, tags->text(), path);
             return tags;
         }
     } catch (const std::bad_alloc&) {
@@ -317,15 +303,11 @@ std::unique_ptr<TagList> TagHeaderParser::parseTagFile(const std::string& path)
     return nullptr;
 }
 
-void TagHeaderParser::parseStorage(TagList& tags, const std::string& sourceName)
+void TagHeaderParser::parseInto(TagList& tags, std::string_view text, const std::string& sourceName)
 {
     errorText.clear();
-    errorFlag = 0;
-    TagTextParser parser(sourceName, tags, errorText);
-    if (parser.parse(std::string_view(tags.bytes_.data(), tags.bytes_.size())) > 0) {
-        errorFlag = 1;
-    }
-    tags.finishKeeping();
+    LineParser parser(sourceName, tags, errorText);
+    errorFlag = parser.parse(text) > 0 ? 1 : 0;
 }
 
 } // namespace Quorl

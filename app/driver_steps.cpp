@@ -1,4 +1,4 @@
-#include "parse_and_write_reports.h"
+#include "driver_steps.h"
 
 #include <ostream>
 

@@ -1,95 +1,25 @@
+// POSIX: the output's kind is worked out first (following links, telling devices and FIFOs
+// from files), then the text is written in place or staged and renamed over the file.
 #include "file_output.h"
+#include "file_output_testing.h"
+#include "temporary_name.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
-#include <cstdint>
-#include <cstdio>
+#include <csignal>
 #include <cstring>
 #include <iterator>
-#include <random>
 
-#ifdef _WIN32
-#include <filesystem>
-#include <system_error>
-#else
-#include <atomic>
-#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#endif
 #ifdef __linux__
 #include <linux/magic.h>
-#include <sys/random.h>
 #include <sys/vfs.h>
 #endif
 
 namespace Quorl {
-namespace {
-
-// Random, so that files others left in the folder can neither block a run nor be taken for
-// ours; short, so that it fits beside an output whose own name is as long as names go.
-std::string randomTemporaryName(const std::string& directoryPrefix)
-{
-    std::uint64_t bits = 0;
-#ifdef __linux__
-    if (getrandom(&bits, sizeof bits, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof bits))
-#endif
-    {
-        std::random_device device;
-        bits = (static_cast<std::uint64_t>(device()) << 32) ^ device();
-    }
-    char name[40];
-    std::snprintf(name, sizeof name, ".quorlModuleParser-%016llx.tmp",
-                  static_cast<unsigned long long>(bits));
-    return directoryPrefix + name;
-}
-
-constexpr int attemptsAtAName = 100;
-
-} // namespace
-
-#ifdef _WIN32
-
-// Without POSIX links and signals: a named temporary file beside the output, renamed over it.
-bool writeFileReplacing(const std::string& path, std::string_view contents, std::string* reason,
-                        TemporaryFile)
-{
-    const std::size_t slash = path.find_last_of("/\\");
-    const std::string directory = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-    std::string tempPath;
-    std::FILE* file = nullptr;
-    for (int attempt = 0; attempt < attemptsAtAName && file == nullptr; ++attempt) {
-        tempPath = randomTemporaryName(directory);
-        file = std::fopen(tempPath.c_str(), "wx");
-        if (file == nullptr && errno != EEXIST) {
-            break;
-        }
-    }
-    if (file == nullptr) {
-        *reason = std::strerror(errno);
-        return false;
-    }
-    bool ok = std::fwrite(contents.data(), 1, contents.size(), file) == contents.size();
-    int error = ok ? 0 : errno;
-    if (std::fclose(file) != 0 && ok) {
-        ok = false;
-        error = errno;
-    }
-    std::error_code renameError;
-    if (ok) {
-        std::filesystem::rename(tempPath, path, renameError);
-    }
-    if (!ok || renameError) {
-        std::remove(tempPath.c_str());
-        *reason = renameError ? renameError.message() : std::strerror(error != 0 ? error : EIO);
-        return false;
-    }
-    return true;
-}
-
-#else
-
 namespace {
 
 std::string directoryOf(const std::string& path)
@@ -209,7 +139,7 @@ bool linkLivesOnProc(const std::string& link)
 #endif
 }
 
-int readLink(const std::string& link, std::string* target)
+int readLinkTarget(const std::string& link, std::string* target)
 {
     std::string buffer(256, '\0');
     for (;;) {
@@ -246,7 +176,7 @@ int resolveTarget(const std::string& path, Target* target)
                 target->direct = true;
                 return 0;
             }
-            if (const int error = readLink(current, &current)) {
+            if (const int error = readLinkTarget(current, &current)) {
                 return error;
             }
             continue;
@@ -381,7 +311,7 @@ int replaceThroughNamedFile(const Target& target, std::string_view contents)
 }
 
 #ifdef O_TMPFILE
-constexpr int cannotName = -1;
+constexpr int unnamedFileRefused = -1;
 
 // Names a complete unnamed file: a new output gets its name in one step (and never
 // overwrites a file that appeared meanwhile), an existing one is replaced by a rename.
@@ -399,17 +329,18 @@ int nameUnnamedFile(int fd, const Target& target)
         error = linkAndRename(self.c_str(), target);
     }
     // Without /proc there is no way to name the file.
-    return error == ENOENT && access("/proc/self/fd", X_OK) != 0 ? cannotName : error;
+    return error == ENOENT && access("/proc/self/fd", X_OK) != 0 ? unnamedFileRefused : error;
 }
 
 // Stages the text in an unnamed file, so that even SIGKILL or a power loss leaves nothing.
-// Returns cannotName where the file system or a missing /proc refuses that.
+// Returns unnamedFileRefused where the file system or a missing /proc refuses that.
 int replaceThroughUnnamedFile(const Target& target, std::string_view contents)
 {
     const int fd = open(directoryOf(target.path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
     if (fd < 0) {
         // Kernels before 3.11 see O_DIRECTORY (EISDIR); some file systems say EOPNOTSUPP.
-        return errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL ? cannotName : errno;
+        return errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL ? unnamedFileRefused
+                                                                         : errno;
     }
     int error = writeAll(fd, contents);
     if (error == 0) {
@@ -422,32 +353,30 @@ int replaceThroughUnnamedFile(const Target& target, std::string_view contents)
 }
 #endif
 
-int replaceFile(const Target& target, std::string_view contents, TemporaryFile temporary)
+int replaceFile(const Target& target, std::string_view contents, bool unnamedIfPossible)
 {
 #ifdef O_TMPFILE
-    if (temporary == TemporaryFile::UnnamedIfPossible) {
+    if (unnamedIfPossible) {
         const int error = replaceThroughUnnamedFile(target, contents);
-        if (error != cannotName) {
+        if (error != unnamedFileRefused) {
             return error;
         }
     }
 #else
-    (void)temporary;
+    (void)unnamedIfPossible;
 #endif
     return replaceThroughNamedFile(target, contents);
 }
 
-} // namespace
-
-bool writeFileReplacing(const std::string& path, std::string_view contents, std::string* reason,
-                        TemporaryFile temporary)
+bool writeFile(const std::string& path, std::string_view contents, std::string* reason,
+               bool unnamedIfPossible)
 {
     Target target;
     int error = resolveTarget(path, &target);
     if (error == 0) {
         const SignalHandlers ignored(limitSignals, SIG_IGN, 0);
-        error =
-            target.direct ? writeDirect(path, contents) : replaceFile(target, contents, temporary);
+        error = target.direct ? writeDirect(path, contents)
+                              : replaceFile(target, contents, unnamedIfPossible);
     }
     if (error != 0) {
         *reason = std::strerror(error);
@@ -456,6 +385,17 @@ bool writeFileReplacing(const std::string& path, std::string_view contents, std:
     return true;
 }
 
-#endif
+} // namespace
+
+bool writeFileReplacing(const std::string& path, std::string_view contents, std::string* reason)
+{
+    return writeFile(path, contents, reason, true);
+}
+
+bool writeFileReplacingThroughNamedFile(const std::string& path, std::string_view contents,
+                                        std::string* reason)
+{
+    return writeFile(path, contents, reason, false);
+}
 
 } // namespace Quorl

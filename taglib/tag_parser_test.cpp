@@ -1,42 +1,24 @@
-#include "file_output.h"
 #include "tag_library.h"
+#include "unit_helpers.h"
 
 #include <gtest/gtest.h>
 
-#include <QString>
-
-#include <filesystem>
 #include <fstream>
-#include <random>
-#include <sstream>
-#include <utility>
 #include <vector>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace fs = std::filesystem;
 using Quorl::TagHeaderParser;
-using Quorl::TagList;
+using namespace unit;
 
 namespace {
-
-using Pairs = std::vector<std::pair<std::string, std::string>>;
-
-Pairs pairsOf(const TagList& tags)
-{
-    Pairs pairs;
-    tags.visitAll([&](const std::string& name, std::string_view value) {
-        pairs.emplace_back(name, std::string(value));
-    });
-    return pairs;
-}
 
 // Parses `text` that must be free of errors.
 Pairs parseGood(std::string_view text)
 {
     TagHeaderParser parser;
-    const auto tags = parser.parseTagText(text, "m.tags");
+    const auto tags = parser.parseText(text, "m.tags");
     EXPECT_EQ(parser.errorFlag, 0);
     EXPECT_EQ(parser.errorText, "");
     return tags ? pairsOf(*tags) : Pairs{};
@@ -45,28 +27,10 @@ Pairs parseGood(std::string_view text)
 std::string errorsOf(std::string_view text)
 {
     TagHeaderParser parser;
-    const auto tags = parser.parseTagText(text, "dir/m.tags");
+    const auto tags = parser.parseText(text, "dir/m.tags");
     EXPECT_TRUE(tags != nullptr);
     EXPECT_EQ(parser.errorFlag != 0, !parser.errorText.empty());
     return parser.errorText;
-}
-
-std::string readFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream contents;
-    contents << in.rdbuf();
-    return contents.str();
-}
-
-// A fresh, empty directory for one test.
-fs::path scratchDir(const std::string& name)
-{
-    const fs::path dir =
-        fs::temp_directory_path() / ("quorl-taglib-" + std::to_string(getpid()) + "-" + name);
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
 }
 
 TEST(TagParser, KeepsEveryValueInFileOrder)
@@ -82,7 +46,7 @@ TEST(TagParser, KeepsEveryValueInFileOrder)
     EXPECT_EQ(pairs, expected);
 
     TagHeaderParser parser;
-    const auto tags = parser.parseTagText("A = 1\nB = 2\nA = 3\n", "m.tags");
+    const auto tags = parser.parseText("A = 1\nB = 2\nA = 3\n", "m.tags");
     EXPECT_EQ(tags->getAllValues("A"), (std::vector<std::string>{"1", "3"}));
     EXPECT_EQ(tags->getAllValues("a"), std::vector<std::string>{});
     EXPECT_EQ(tags->tagCount(), 2u);
@@ -179,7 +143,7 @@ TEST(TagParser, ReportsEachErrorWithItsPlace)
 TEST(TagParser, BadLinesAreAllReportedAndGoodLinesKept)
 {
     TagHeaderParser parser;
-    const auto tags = parser.parseTagText("A = 1\nbroken\r\nB = 2\n= 3\nC = 4", "m.tags");
+    const auto tags = parser.parseText("A = 1\nbroken\r\nB = 2\n= 3\nC = 4", "m.tags");
     ASSERT_NE(tags, nullptr);
     EXPECT_NE(parser.errorFlag, 0);
     EXPECT_EQ(parser.errorText, "m.tags:2:7: error: expected '=' after tag name 'broken'\n"
@@ -187,7 +151,7 @@ TEST(TagParser, BadLinesAreAllReportedAndGoodLinesKept)
     EXPECT_EQ(pairsOf(*tags), (Pairs{{"A", "1"}, {"B", "2"}, {"C", "4"}}));
 
     // A later parse with the same parser starts clean.
-    parser.parseTagText("A = 1\n", "m.tags");
+    parser.parseText("A = 1\n", "m.tags");
     EXPECT_EQ(parser.errorFlag, 0);
     EXPECT_EQ(parser.errorText, "");
 }
@@ -259,174 +223,6 @@ TEST(TagParser, ReadsFilesOfAnySize)
         EXPECT_EQ(tags->sourceName(), "m.tags");
     }
     fs::remove_all(dir);
-}
-
-TEST(TagRendering, CommentsThenOneLinePerValue)
-{
-    TagHeaderParser parser;
-    const auto tags = parser.parseTagText("CLASSES = Shape\n"
-                                          "X=   \"  padded \"\n"
-                                          "CLASSES = Circle   inherits Shape\n"
-                                          "E =\n"
-                                          "Q = \"\\\"starts with a quote\"\n"
-                                          "B = back\\slash \"inside\"\n",
-                                          "some/dir/geometry.tags");
-    EXPECT_EQ(tags->renderText(), "# tags of geometry.tags\n"
-                                  "# 6 values, 5 distinct tags\n"
-                                  "CLASSES = Shape\n"
-                                  "X = \"  padded \"\n"
-                                  "CLASSES = Circle   inherits Shape\n"
-                                  "E = \n"
-                                  "Q = \"\\\"starts with a quote\"\n"
-                                  "B = back\\slash \"inside\"\n");
-
-    const auto one = parser.parseTagText("A = 1\n", "one.tags");
-    EXPECT_EQ(one->renderText(), "# tags of one.tags\n# 1 value, 1 distinct tag\nA = 1\n");
-    const auto none = parser.parseTagText("", "bad\nname.tags");
-    EXPECT_EQ(none->renderText(), "# tags of bad?name.tags\n# 0 values, 0 distinct tags\n");
-}
-
-void expectRoundTrip(const TagList& tags)
-{
-    TagHeaderParser parser;
-    const std::string text = tags.renderText();
-    const auto again = parser.parseTagText(text, "rendered.tags");
-    ASSERT_EQ(parser.errorText, "") << text;
-    EXPECT_EQ(pairsOf(*again), pairsOf(tags)) << text;
-}
-
-TEST(TagRendering, ReadsBackAsTheSameValues)
-{
-    TagList tags("m.tags");
-    for (const char* value : {"", " ", "\t", "\"", "\"\"", "\\", "a\\", " lead", "trail\t",
-                              "\"open", "close\"", "# hash", "x = y",
-                              "\xEF\xBB\xBF"
-                              "bom",
-                              "\xFF\xFE high"}) {
-        tags.addValue("V", value);
-    }
-    expectRoundTrip(tags);
-
-    // Generated lists: names and values from every allowed byte, ends included.
-    std::mt19937 random(20261207);
-    const std::string nameStart = "abcXYZ_";
-    const std::string nameRest = nameStart + "09-.";
-    std::string valueBytes = " \t\"\\#=";
-    for (int byte = 0x20; byte < 0x100; ++byte) {
-        if (byte != 0x7F) {
-            valueBytes += static_cast<char>(byte);
-        }
-    }
-    auto pick = [&](const std::string& from) { return from[random() % from.size()]; };
-    for (int round = 0; round < 200; ++round) {
-        TagList generated("gen.tags");
-        const int values = static_cast<int>(random() % 20);
-        for (int v = 0; v < values; ++v) {
-            std::string name(1, pick(nameStart));
-            for (auto n = random() % 6; n > 0; --n) {
-                name += pick(nameRest);
-            }
-            std::string value;
-            for (auto n = random() % 12; n > 0; --n) {
-                value += pick(valueBytes);
-            }
-            generated.addValue(name, value);
-        }
-        expectRoundTrip(generated);
-    }
-}
-
-TEST(TagRendering, WritesTheFileOrSaysWhyNot)
-{
-    const fs::path dir = scratchDir("render");
-    TagList tags("m.tags");
-    tags.addValue("A", "1");
-    std::string reason;
-
-    const fs::path out = dir / "tags.txt";
-    ASSERT_TRUE(tags.writeTextToFile(out.string(), &reason)) << reason;
-    EXPECT_EQ(readFile(out), tags.renderText());
-
-    EXPECT_FALSE(tags.writeTextToFile((dir / "no" / "tags.txt").string(), &reason));
-    EXPECT_EQ(reason, "No such file or directory");
-    fs::remove_all(dir);
-}
-
-TEST(FileOutput, ReplacesWholeFilesAndLeavesNothingOnFailure)
-{
-    for (const auto temporary :
-         {Quorl::TemporaryFile::UnnamedIfPossible, Quorl::TemporaryFile::Named}) {
-        const fs::path dir = scratchDir("output");
-        const fs::path out = dir / "out.cpp";
-        std::string reason;
-        const auto write = [&](const fs::path& path, std::string_view text) {
-            return Quorl::writeFileReplacing(path.string(), text, &reason, temporary);
-        };
-
-        ASSERT_TRUE(write(out, "first\n")) << reason;
-        ASSERT_TRUE(write(out, "second\n")) << reason;
-        EXPECT_EQ(readFile(out), "second\n");
-        const std::string big(8 << 20, 'x');
-        ASSERT_TRUE(write(out, big)) << reason;
-        EXPECT_EQ(readFile(out), big);
-
-        fs::create_directory(dir / "taken");
-        EXPECT_FALSE(write(dir / "taken", "x"));
-        EXPECT_EQ(reason, "Is a directory");
-        EXPECT_FALSE(write(dir / "missing" / "out.cpp", "x"));
-        EXPECT_EQ(reason, "No such file or directory");
-
-        std::vector<std::string> left;
-        for (const auto& item : fs::directory_iterator(dir)) {
-            left.push_back(item.path().filename().string());
-        }
-        std::sort(left.begin(), left.end());
-        EXPECT_EQ(left, (std::vector<std::string>{"out.cpp", "taken"}));
-
-        // A relative path writes into the working directory.
-        const fs::path previous = fs::current_path();
-        fs::current_path(dir);
-        EXPECT_TRUE(write("plain.txt", "p")) << reason;
-        fs::current_path(previous);
-        EXPECT_EQ(readFile(dir / "plain.txt"), "p");
-        fs::remove_all(dir);
-    }
-}
-
-TEST(StringHelpers, RemovePathFromFilename)
-{
-    EXPECT_EQ(Quorl::removePathFromFilename("dir/sub/Geometry.module.tags"),
-              "Geometry.module.tags");
-    EXPECT_EQ(Quorl::removePathFromFilename("C:\\mods\\geo.tags"), "geo.tags");
-    EXPECT_EQ(Quorl::removePathFromFilename("a\\b/c.tags"), "c.tags");
-    EXPECT_EQ(Quorl::removePathFromFilename("plain.tags"), "plain.tags");
-    EXPECT_EQ(Quorl::removePathFromFilename("dir/"), "");
-    EXPECT_EQ(Quorl::removePathFromFilename(""), "");
-}
-
-TEST(StringHelpers, ExtractToChar)
-{
-    std::string text = "Geometry.module.tags";
-    EXPECT_EQ(Quorl::extractToChar(text, '.'), "Geometry");
-    EXPECT_EQ(text, "module.tags");
-    EXPECT_EQ(Quorl::extractToChar(text, '.'), "module");
-    EXPECT_EQ(Quorl::extractToChar(text, '.'), "tags");
-    EXPECT_EQ(text, "");
-
-    std::string leadingDot = ".hidden";
-    EXPECT_EQ(Quorl::extractToChar(leadingDot, '.'), "");
-    EXPECT_EQ(leadingDot, "hidden");
-}
-
-TEST(StringHelpers, QStringRoundTripKeepsEveryByte)
-{
-    std::string all;
-    for (int byte = 0; byte < 256; ++byte) {
-        all += static_cast<char>(byte);
-    }
-    const QString text = QString::fromLatin1(all.data(), static_cast<qsizetype>(all.size()));
-    ASSERT_EQ(text.size(), 256);
-    EXPECT_EQ(Quorl::qString2STLString(text), all);
 }
 
 } // namespace
