@@ -74,10 +74,12 @@ function(_quorl_tool out_var)
 endfunction()
 
 # The package's quorlRegenerate, or empty where the `cmake -E` steps must do: on other hosts,
-# and when it is built in this tree for a target other than the build host.
+# when it is built in this tree for a target other than the build host, and when
+# QUORL_REGENERATE_WITH_CMAKE (for the tests of those steps) asks for them.
 function(_quorl_regenerator out_var)
     set(${out_var} "" PARENT_SCOPE)
-    if(NOT CMAKE_HOST_UNIX OR NOT TARGET QuorlModuleParser::quorlRegenerate)
+    if(NOT CMAKE_HOST_UNIX OR NOT TARGET QuorlModuleParser::quorlRegenerate
+       OR QUORL_REGENERATE_WITH_CMAKE)
         return()
     endif()
     get_target_property(imported QuorlModuleParser::quorlRegenerate IMPORTED)
@@ -93,17 +95,24 @@ function(_quorl_module_name tags out_var)
     set(${out_var} "${module}" PARENT_SCOPE)
 endfunction()
 
-# Adds the custom command that writes <output> from <tags> (of <module>) with
-# `<tool> <command>`, and sets <out_var> to the absolute output path and <stamp_var> to the stamp
-# file, the command's OUTPUT, which whoever needs the file must depend on.
-function(_quorl_generate command owner tags module output suffix what out_var stamp_var)
+# _quorl_generate(COMMAND <switch> OWNER <target> TAGS <tag file> MODULE <module>
+#                 SUFFIX <file name end> WHAT <description> [OUTPUT <path>]
+#                 OUTPUT_VAR <var> STAMP_VAR <var>)
+# Adds the custom command that writes the output (OUTPUT, or quorl/<owner>/<module><suffix>)
+# with `<tool> <switch> <tag file>`, and sets OUTPUT_VAR to its absolute path and STAMP_VAR to
+# the stamp file, the command's OUTPUT, which whoever needs the file must depend on.
+function(_quorl_generate)
+    cmake_parse_arguments(PARSE_ARGV 0 arg ""
+                          "COMMAND;OWNER;TAGS;MODULE;SUFFIX;WHAT;OUTPUT;OUTPUT_VAR;STAMP_VAR" "")
     _quorl_tool(tool)
-    get_filename_component(tags "${tags}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
+    get_filename_component(tags "${arg_TAGS}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
+    set(output "${arg_OUTPUT}")
     if(NOT output)
-        set(output "quorl/${owner}/${module}${suffix}")
+        set(output "quorl/${arg_OWNER}/${arg_MODULE}${arg_SUFFIX}")
     endif()
     get_filename_component(output "${output}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_BINARY_DIR}")
     get_filename_component(output_dir "${output}" DIRECTORY)
+    get_filename_component(output_name "${output}" NAME)
     file(MAKE_DIRECTORY "${output_dir}")
     set(stamp "${output}.stamp")
     _quorl_regenerator(regenerate)
@@ -113,11 +122,13 @@ function(_quorl_generate command owner tags module output suffix what out_var st
         if(TARGET "${tool}")
             set(tool_path "$<TARGET_FILE:${tool}>")
         endif()
-        set(steps COMMAND ${regenerate} "${output}" "${stamp}" "${tool_path}" ${command} "${tags}")
+        set(steps COMMAND ${regenerate} "${output}" "${stamp}" "${tool_path}" ${arg_COMMAND}
+                          "${tags}")
     else()
-        set(temporary "${output}.new")
+        # Named as the tool's own temporary files are.
+        set(temporary "${output_dir}/.quorlModuleParser-${output_name}.tmp")
         set(steps
-            COMMAND "${tool}" ${command} "${tags}" "${temporary}"
+            COMMAND "${tool}" ${arg_COMMAND} "${tags}" "${temporary}"
             COMMAND "${CMAKE_COMMAND}" -E copy_if_different "${temporary}" "${output}"
             COMMAND "${CMAKE_COMMAND}" -E rm -f "${temporary}"
             COMMAND "${CMAKE_COMMAND}" -E touch "${stamp}")
@@ -127,10 +138,10 @@ function(_quorl_generate command owner tags module output suffix what out_var st
         BYPRODUCTS "${output}"
         ${steps}
         DEPENDS "${tags}" "${tool}"
-        COMMENT "Generating ${what} of ${module} for ${owner}"
+        COMMENT "Generating ${arg_WHAT} of ${arg_MODULE} for ${arg_OWNER}"
         VERBATIM)
-    set(${out_var} "${output}" PARENT_SCOPE)
-    set(${stamp_var} "${stamp}" PARENT_SCOPE)
+    set(${arg_OUTPUT_VAR} "${output}" PARENT_SCOPE)
+    set(${arg_STAMP_VAR} "${stamp}" PARENT_SCOPE)
 endfunction()
 
 # Writes <module>_registration.h and the source that defines its functions beside <generated>.
@@ -198,8 +209,9 @@ function(quorl_add_class_registration target)
                                 "module '${module}'")
         endif()
         list(APPEND modules "${module}")
-        _quorl_generate(-createClassReg "${target}" "${tags}" "${module}" "${arg_OUTPUT}"
-                        "_reg.cpp" "class registration" output stamp)
+        _quorl_generate(COMMAND -createClassReg OWNER ${target} TAGS "${tags}" MODULE ${module}
+                        SUFFIX _reg.cpp WHAT "class registration" OUTPUT "${arg_OUTPUT}"
+                        OUTPUT_VAR output STAMP_VAR stamp)
         # The generated file is only ever included: on its own its static functions are unused.
         set_source_files_properties("${output}" PROPERTIES HEADER_FILE_ONLY ON)
         target_sources(${target} PRIVATE "${output}" "${stamp}")
@@ -224,8 +236,9 @@ function(quorl_add_tags_info target_or_name tags)
         message(FATAL_ERROR "quorl_add_tags_info: unknown arguments ${arg_UNPARSED_ARGUMENTS}")
     endif()
     _quorl_module_name("${tags}" module)
-    _quorl_generate(-createTagsInfo "${target_or_name}" "${tags}" "${module}" "${arg_OUTPUT}"
-                    "_tags.txt" "tag information" output stamp)
+    _quorl_generate(COMMAND -createTagsInfo OWNER ${target_or_name} TAGS "${tags}"
+                    MODULE ${module} SUFFIX _tags.txt WHAT "tag information"
+                    OUTPUT "${arg_OUTPUT}" OUTPUT_VAR output STAMP_VAR stamp)
     if(TARGET ${target_or_name})
         set_source_files_properties("${output}" PROPERTIES HEADER_FILE_ONLY ON)
         target_sources(${target_or_name} PRIVATE "${output}" "${stamp}")

@@ -1,14 +1,27 @@
 # Regenerating identical text must not recompile anything; changed text must.
 #   cmake -DSCRATCH=<dir> -DEXAMPLE_DIR=<dir> -DPREFIX=<dir> -DGENERATOR=<generator>
-#         -P regeneration_test.cmake
+#         [-DCMAKE_STEPS=ON] -P regeneration_test.cmake
+# CMAKE_STEPS forces the `cmake -E` steps that hosts without quorlRegenerate get.
 include(${CMAKE_CURRENT_LIST_DIR}/common.cmake)
 
 set(source "${SCRATCH}/geometry")
 set(binary "${SCRATCH}/build")
 file(REMOVE_RECURSE "${source}")
 file(COPY "${EXAMPLE_DIR}/" DESTINATION "${source}")
-configure("${source}" "${binary}" "${GENERATOR}" -DCMAKE_PREFIX_PATH=${PREFIX})
+configure("${source}" "${binary}" "${GENERATOR}" -DCMAKE_PREFIX_PATH=${PREFIX}
+          -DQUORL_REGENERATE_WITH_CMAKE=${CMAKE_STEPS})
 build("${binary}")
+file(GLOB_RECURSE rules "${binary}/*.ninja" "${binary}/*build.make")
+set(companion_runs "")
+foreach(file IN LISTS rules)
+    file(STRINGS "${file}" lines REGEX "quorlRegenerate")
+    list(APPEND companion_runs ${lines})
+endforeach()
+if(CMAKE_STEPS AND companion_runs)
+    message(FATAL_ERROR "the cmake -E steps were forced, but the rules run quorlRegenerate")
+elseif(NOT CMAKE_STEPS AND NOT companion_runs)
+    message(FATAL_ERROR "the rules do not run quorlRegenerate")
+endif()
 
 set(generated "${binary}/quorl/example_geometry/geometry_reg.cpp")
 function(stamps out_var)
@@ -49,6 +62,10 @@ build("${binary}")
 stamps(after_change)
 if(before STREQUAL after_change)
     message(FATAL_ERROR "changing the order of the classes rebuilt nothing")
+endif()
+file(GLOB_RECURSE left "${binary}/quorl/*.tmp")
+if(left)
+    message(FATAL_ERROR "temporary files left behind: ${left}")
 endif()
 execute_process(COMMAND "${binary}/example_geometry" OUTPUT_VARIABLE output)
 if(NOT output MATCHES "init Ellipse [^\n]*\ninit Square")
