@@ -8,7 +8,7 @@ PACKAGES := cmake ninja-build make g++ qt6-base-dev libgtest-dev libbenchmark-de
 TOOL := build/ci/app/quorlModuleParser
 DEMO_DIR := build/demo
 
-.PHONY: all deps build demo test test-asan fuzz bench clean
+.PHONY: all deps build demo test test-asan fuzz bench bench-check clean
 
 all: build
 
@@ -61,5 +61,10 @@ fuzz: deps
 	        build/fuzz-corpus/$$f fuzz/corpus/$$f || exit 1; \
 	done
 
+# The benchmarks have a build of their own (the bench preset); bench/README.md explains them.
 bench: deps
 	bench/run.sh
+
+# Builds the benchmarks and checks that they run and that the yardsticks write the tool's bytes.
+bench-check: deps
+	cmake --workflow --preset bench

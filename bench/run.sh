@@ -5,12 +5,12 @@
 # followed by the in-memory microbenchmarks when MICRO=1.
 set -eu
 cd "$(dirname "$0")/.."
-cmake --preset ci >/dev/null
-cmake --build --preset ci --target quorlModuleParser qt_noop yardstick_classreg \
+cmake --preset bench >/dev/null
+cmake --build --preset bench --target quorlModuleParser qt_noop yardstick_classreg \
     yardstick_tagsinfo module_bench micro_bench >/dev/null
 echo "$(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg), $(date -u +%Y-%m-%d)"
-build/ci/bench/module_bench build/ci/app/quorlModuleParser build/ci/bench/qt_noop \
-    build/ci/bench/yardstick_classreg build/ci/bench/yardstick_tagsinfo build/bench-modules "$@"
+build/bench/bench/module_bench build/bench/app/quorlModuleParser build/bench/bench/qt_noop \
+    build/bench/bench/yardstick_classreg build/bench/bench/yardstick_tagsinfo build/bench-modules "$@"
 if [ "${MICRO:-0}" = 1 ]; then
-    build/ci/bench/micro_bench
+    build/bench/bench/micro_bench
 fi

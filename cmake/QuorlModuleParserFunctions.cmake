@@ -1,34 +1,9 @@
 # quorl_add_class_registration(<target> <tag file>... [INCLUDE_ONLY] [OUTPUT <path>]
 #                              [OUTPUT_VARIABLE <var>])
-#   Generates each module's class-registration source <module>_reg.cpp from its tag file at
-#   build time, <module> being the tag file's name up to its first '.'.
-#   By default each module also gets <module>_registration.h, which declares
-#       namespace quorl { void init_<module>(); void shutdown_<module>(); }
-#   and a source compiled into <target> that defines them by calling the generated (static)
-#   functions. The header's folder is on <target>'s include path, PUBLIC, so that whatever links
-#   <target> (a library module, say) can include the header and call its registration.
-#   INCLUDE_ONLY instead leaves <module>_reg.cpp for one of <target>'s own sources to include:
-#   it is not compiled on its own and its folder joins <target>'s private include path.
-#   With INCLUDE_ONLY, <target> may also be a custom target, which then only generates.
-#   OUTPUT_VARIABLE receives the path(s) of the generated <module>_reg.cpp, in either mode.
-#   OUTPUT names the generated file instead of the default (one tag file only).
-#
 # quorl_add_tags_info(<target-or-name> <tag file> [OUTPUT <path>])
-#   Writes the tag information text of <tag file> at build time. When <target-or-name> is an
-#   existing target, the text is generated as part of it; otherwise a target of that name is
-#   created and built by default.
 #
-# Generated files go to a folder of the calling directory's build tree that is private to the
-# target: quorl/<target>/. A relative OUTPUT is taken from the build directory.
-#
-# The tool runs into a temporary file whose text replaces the output only when it differs, so
-# a regeneration with the same text recompiles nothing. A stamp file records each run, so that
-# Makefile builds, which judge by timestamps, run the tool again only when the tag file or the
-# tool is newer than the last run. On POSIX hosts one small program of the package,
-# quorlRegenerate, does all of that around the tool run; elsewhere `cmake -E` steps do.
-#
-# QUORL_MODULE_PARSER_EXECUTABLE may name another executable to run, for example a build of the
-# tool for the build host when cross-compiling: a path, or a program name looked up on PATH.
+# What they take and do is described once, in the README, "Use it from CMake" (installed with
+# the package's documents, share/doc/quorl-module-parser/README.md).
 
 include_guard(GLOBAL)
 
