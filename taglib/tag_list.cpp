@@ -3,6 +3,7 @@
 #include "tag_syntax.h"
 
 #include <deque>
+#include <functional>
 #include <unordered_map>
 #include <utility>
 
@@ -155,8 +156,11 @@ void TagList::addValue(std::string_view name, std::string_view value)
         }
         s.runs.push_back(Storage::Run{position->second, 0});
     }
-    const bool inText = !value.empty() && value.data() >= s.text.data() &&
-                        value.data() + value.size() <= s.text.data() + s.text.size();
+    // std::less orders any two pointers, also those into different objects.
+    const std::less<const char*> before;
+    const char* const textEnd = s.text.data() + s.text.size();
+    const bool inText = !value.empty() && !before(value.data(), s.text.data()) &&
+                        !before(textEnd, value.data() + value.size());
     s.values.push_back(inText || value.empty() ? value
                                                : std::string_view(s.copies.emplace_back(value)));
     ++s.runs.back().count;
