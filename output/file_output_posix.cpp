@@ -1,5 +1,6 @@
-// POSIX: the output's kind is worked out first (following links, telling devices and FIFOs
-// from files), then the text is written in place or staged and renamed over the file.
+// POSIX: the kernel resolves the output path as for a plain truncating write, so its link
+// protections and permission checks apply; a regular file is then replaced by a complete new
+// file in its folder, and anything else is written in place.
 #include "file_output.h"
 #include "file_output_testing.h"
 #include "temporary_name.h"
@@ -22,18 +23,11 @@
 namespace Quorl {
 namespace {
 
-std::string directoryOf(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // ---- Signals while writing
 
-// The name of the named temporary file that exists right now, for the signal handler.
+// The named temporary file that exists right now, in the folder namedTemporaryFolder, for the
+// signal handler.
+std::atomic<int> namedTemporaryFolder{-1};
 std::atomic<const char*> namedTemporary{nullptr};
 
 // SIGTERM, SIGINT and SIGHUP are how builds get stopped (a CI timeout, Ctrl-C, a closed
@@ -45,7 +39,7 @@ constexpr int limitSignals[] = {SIGXFSZ, SIGPIPE};
 extern "C" void removeTemporaryAndDie(int signalNumber)
 {
     if (const char* name = namedTemporary.load()) {
-        unlink(name);
+        unlinkat(namedTemporaryFolder.load(), name, 0);
     }
     // SA_RESETHAND has restored the default action: the signal raised again ends the process
     // as soon as this handler returns.
@@ -115,85 +109,19 @@ private:
     sigset_t old_;
 };
 
-// ---- Where the text goes
+// ---- Writing
 
-struct Target
+// An errno value, and the folder when the failing step was one of the folder's.
+struct Failure
 {
-    bool direct = false; // written in place: a device, FIFO, socket or a file behind /proc
-    std::string path;    // for a replacement: the final path after following links
-    bool exists = false;
-    struct stat old = {};
+    int error = 0;
+    std::string folder;
 };
 
-// /dev/stdout and /proc/self/fd/N name open files, not paths: replacing the file they point to
-// would leave the process's own stream writing to the old one.
-bool linkLivesOnProc(const std::string& link)
+Failure inFolder(int error, const std::string& folder)
 {
-#ifdef __linux__
-    struct statfs fileSystem = {};
-    return statfs(directoryOf(link).c_str(), &fileSystem) == 0 &&
-           fileSystem.f_type == PROC_SUPER_MAGIC;
-#else
-    (void)link;
-    return false;
-#endif
+    return Failure{error, error == 0 ? std::string() : folder};
 }
-
-int readLinkTarget(const std::string& link, std::string* target)
-{
-    std::string buffer(256, '\0');
-    for (;;) {
-        const ssize_t length = readlink(link.c_str(), buffer.data(), buffer.size());
-        if (length < 0) {
-            return errno;
-        }
-        if (static_cast<std::size_t>(length) < buffer.size()) {
-            buffer.resize(static_cast<std::size_t>(length));
-            *target = buffer[0] == '/' ? buffer : directoryOf(link) + "/" + buffer;
-            return 0;
-        }
-        buffer.resize(buffer.size() * 2);
-    }
-}
-
-int resolveTarget(const std::string& path, Target* target)
-{
-    if (path.empty()) {
-        return ENOENT;
-    }
-    std::string current = path;
-    for (int links = 0; links <= 40; ++links) {
-        struct stat status = {};
-        if (lstat(current.c_str(), &status) != 0) {
-            if (errno != ENOENT) {
-                return errno;
-            }
-            target->path = current; // a new file, possibly the target of a dangling link
-            return 0;
-        }
-        if (S_ISLNK(status.st_mode)) {
-            if (linkLivesOnProc(current)) {
-                target->direct = true;
-                return 0;
-            }
-            if (const int error = readLinkTarget(current, &current)) {
-                return error;
-            }
-            continue;
-        }
-        if (S_ISDIR(status.st_mode)) {
-            return EISDIR;
-        }
-        target->direct = !S_ISREG(status.st_mode);
-        target->path = current;
-        target->exists = true;
-        target->old = status;
-        return 0;
-    }
-    return ELOOP;
-}
-
-// ---- Writing
 
 int writeAll(int fd, std::string_view contents)
 {
@@ -224,162 +152,316 @@ int closeChecked(int fd, int error)
     return error;
 }
 
-int writeDirect(const std::string& path, std::string_view contents)
+// Writes the text and flushes it to disk, so that once the file has its name a power loss
+// leaves the whole text there.
+int writeDurably(int fd, std::string_view contents)
 {
-    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOCTTY | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        return errno;
+    const int error = writeAll(fd, contents);
+    return error != 0 || fsync(fd) == 0 ? error : errno;
+}
+
+// A path and the folder it names a file in, split as the kernel splits it.
+struct Place
+{
+    std::string folder;
+    std::string name;
+};
+
+Place placeOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return {".", path};
     }
-    return closeChecked(fd, writeAll(fd, contents));
+    return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
+}
+
+// /dev/stdout and /proc/self/fd/N name open files, not paths: replacing the file they point to
+// would leave the process's own stream writing to the old one. True when the path is such a
+// link or leads through links to one; only where to write in place is decided from this, and
+// the write itself is a plain open of the path.
+bool leadsToProcLink(std::string path)
+{
+#ifdef __linux__
+    for (int links = 0; links < 40; ++links) {
+        struct stat status = {};
+        if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
+            return false;
+        }
+        const Place place = placeOf(path);
+        struct statfs fileSystem = {};
+        if (statfs(place.folder.c_str(), &fileSystem) == 0 &&
+            fileSystem.f_type == PROC_SUPER_MAGIC) {
+            return true;
+        }
+        char target[4096];
+        const ssize_t length = readlink(path.c_str(), target, sizeof target);
+        if (length <= 0 || static_cast<std::size_t>(length) == sizeof target) {
+            return false;
+        }
+        path.assign(target, static_cast<std::size_t>(length));
+        if (path[0] != '/') {
+            path = place.folder + "/" + path;
+        }
+    }
+#else
+    (void)path;
+#endif
+    return false;
 }
 
 // A replacement keeps the old file's permission bits, and its owner and group where the
 // process may give them (root may; others keep their own). A new file keeps 0666 less the umask.
-int keepOwnerAndMode(int fd, const Target& target)
+int keepOwnerAndMode(int fd, const struct stat* old)
 {
-    if (!target.exists) {
+    if (old == nullptr) {
         return 0;
     }
-    if (fchown(fd, target.old.st_uid, target.old.st_gid) != 0) {
-        (void)!fchown(fd, static_cast<uid_t>(-1), target.old.st_gid);
+    if (fchown(fd, old->st_uid, old->st_gid) != 0) {
+        (void)!fchown(fd, static_cast<uid_t>(-1), old->st_gid);
     }
-    return fchmod(fd, target.old.st_mode & 07777) == 0 ? 0 : errno;
+    return fchmod(fd, old->st_mode & 07777) == 0 ? 0 : errno;
 }
 
-// Calls `create(name)` with random names beside the target until one is not taken; `create`
-// returns 0 or errno. Gives the result, EEXIST only when every name tried was taken.
-template <typename Create>
-int createWithRandomName(const Target& target, std::string* name, Create create)
+// Calls `create(name)` with random names until one is not taken; `create` returns 0 or errno.
+// Gives the result, EEXIST only when every name tried was taken.
+template <typename Create> int createWithRandomName(std::string* name, Create create)
 {
-    const std::string prefix = directoryOf(target.path) + "/";
     int error = EEXIST;
     for (int attempt = 0; attempt < attemptsAtAName && error == EEXIST; ++attempt) {
-        *name = randomTemporaryName(prefix);
+        *name = randomTemporaryName("");
         error = create(name->c_str());
     }
     return error;
 }
 
-// Gives `source` (a path that links to the written file) a random name beside the target and
-// renames it over the target.
-int linkAndRename(const char* source, const Target& target)
+// The folder the new file goes to, with the name it gets there; `old` is the file it replaces,
+// or null for a new one.
+struct Destination
 {
+    int folder;
+    std::string name;
+    const struct stat* old;
+};
+
+// Gives the written file `fd` its name: a new output in one step (never overwriting a file
+// that appeared meanwhile: EEXIST), an existing one by a link to a random name and a rename.
+int nameUnnamedFile(int fd, const Destination& to)
+{
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    if (to.old == nullptr) {
+        return linkat(AT_FDCWD, self.c_str(), to.folder, to.name.c_str(), AT_SYMLINK_FOLLOW) == 0
+                   ? 0
+                   : errno;
+    }
     StopSignalsBlocked blocked;
     std::string name;
-    int error = createWithRandomName(target, &name, [&](const char* candidate) {
-        return linkat(AT_FDCWD, source, AT_FDCWD, candidate, AT_SYMLINK_FOLLOW) == 0 ? 0 : errno;
+    int error = createWithRandomName(&name, [&](const char* candidate) {
+        return linkat(AT_FDCWD, self.c_str(), to.folder, candidate, AT_SYMLINK_FOLLOW) == 0 ? 0
+                                                                                            : errno;
     });
-    if (error == 0 && rename(name.c_str(), target.path.c_str()) != 0) {
+    if (error == 0 && renameat(to.folder, name.c_str(), to.folder, to.name.c_str()) != 0) {
         error = errno;
-        unlink(name.c_str());
+        unlinkat(to.folder, name.c_str(), 0);
     }
     return error;
 }
 
+// Where unnamed files cannot be had (no O_TMPFILE, or no /proc to name them by).
+constexpr int unnamedFileRefused = -1;
+
+// Stages the text in an unnamed file, so that even SIGKILL leaves nothing behind.
+int replaceThroughUnnamedFile(const Destination& to, std::string_view contents)
+{
+#ifdef O_TMPFILE
+    if (access("/proc/self/fd", X_OK) != 0) {
+        return unnamedFileRefused;
+    }
+    const int fd = openat(to.folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        // Kernels before 3.11 see O_DIRECTORY (EISDIR); some file systems say EOPNOTSUPP.
+        return errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL ? unnamedFileRefused
+                                                                         : errno;
+    }
+    int error = writeDurably(fd, contents);
+    if (error == 0) {
+        error = keepOwnerAndMode(fd, to.old);
+    }
+    if (error == 0) {
+        error = nameUnnamedFile(fd, to);
+    }
+    return closeChecked(fd, error);
+#else
+    (void)to;
+    (void)contents;
+    return unnamedFileRefused;
+#endif
+}
+
 // Stages the text in a file with a random name, which the stop signals' handler removes.
-int replaceThroughNamedFile(const Target& target, std::string_view contents)
+int replaceThroughNamedFile(const Destination& to, std::string_view contents)
 {
     const SignalHandlers cleanup(stopSignals, removeTemporaryAndDie, SA_RESETHAND);
     std::string name;
     int fd = -1;
     {
         StopSignalsBlocked blocked;
-        const int error = createWithRandomName(target, &name, [&](const char* candidate) {
-            fd = open(candidate, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int error = createWithRandomName(&name, [&](const char* candidate) {
+            fd = openat(to.folder, candidate, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             return fd >= 0 ? 0 : errno;
         });
         if (error != 0) {
             return error;
         }
+        namedTemporaryFolder.store(to.folder);
         namedTemporary.store(name.c_str());
     }
-    int error = writeAll(fd, contents);
+    int error = writeDurably(fd, contents);
     if (error == 0) {
-        error = keepOwnerAndMode(fd, target);
+        error = keepOwnerAndMode(fd, to.old);
     }
     error = closeChecked(fd, error);
 
     StopSignalsBlocked blocked;
-    if (error == 0 && rename(name.c_str(), target.path.c_str()) != 0) {
+    if (error == 0 && renameat(to.folder, name.c_str(), to.folder, to.name.c_str()) != 0) {
         error = errno;
     }
     if (error != 0) {
-        unlink(name.c_str());
+        unlinkat(to.folder, name.c_str(), 0);
     }
     namedTemporary.store(nullptr);
     return error;
 }
 
-#ifdef O_TMPFILE
-constexpr int unnamedFileRefused = -1;
-
-// Names a complete unnamed file: a new output gets its name in one step (and never
-// overwrites a file that appeared meanwhile), an existing one is replaced by a rename.
-int nameUnnamedFile(int fd, const Target& target)
+int replace(const Destination& to, std::string_view contents, bool unnamedIfPossible)
 {
-    const std::string self = "/proc/self/fd/" + std::to_string(fd);
-    int error = EEXIST;
-    if (!target.exists) {
-        error =
-            linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target.path.c_str(), AT_SYMLINK_FOLLOW) == 0
-                ? 0
-                : errno;
-    }
-    if (error == EEXIST) {
-        error = linkAndRename(self.c_str(), target);
-    }
-    // Without /proc there is no way to name the file.
-    return error == ENOENT && access("/proc/self/fd", X_OK) != 0 ? unnamedFileRefused : error;
-}
-
-// Stages the text in an unnamed file, so that even SIGKILL or a power loss leaves nothing.
-// Returns unnamedFileRefused where the file system or a missing /proc refuses that.
-int replaceThroughUnnamedFile(const Target& target, std::string_view contents)
-{
-    const int fd = open(directoryOf(target.path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        // Kernels before 3.11 see O_DIRECTORY (EISDIR); some file systems say EOPNOTSUPP.
-        return errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL ? unnamedFileRefused
-                                                                         : errno;
-    }
-    int error = writeAll(fd, contents);
-    if (error == 0) {
-        error = keepOwnerAndMode(fd, target);
-    }
-    if (error == 0) {
-        error = nameUnnamedFile(fd, target);
-    }
-    return closeChecked(fd, error);
-}
-#endif
-
-int replaceFile(const Target& target, std::string_view contents, bool unnamedIfPossible)
-{
-#ifdef O_TMPFILE
     if (unnamedIfPossible) {
-        const int error = replaceThroughUnnamedFile(target, contents);
+        const int error = replaceThroughUnnamedFile(to, contents);
         if (error != unnamedFileRefused) {
             return error;
         }
     }
-#else
-    (void)unnamedIfPossible;
-#endif
-    return replaceThroughNamedFile(target, contents);
+    return replaceThroughNamedFile(to, contents);
+}
+
+// What a plain truncating write of an open file does.
+int writeInPlace(int fd, std::string_view contents)
+{
+    struct stat status = {};
+    if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && ftruncate(fd, 0) != 0) {
+        return errno;
+    }
+    return writeAll(fd, contents);
+}
+
+// How often a path that changes while it is resolved is resolved again.
+constexpr int resolutions = 8;
+// Resolve the path again.
+constexpr int changedMeanwhile = -2;
+
+// A path where nothing is yet: the new file gets its name only once it is complete.
+Failure writeNewFile(const std::string& path, std::string_view contents, bool unnamedIfPossible)
+{
+    const Place place = placeOf(path);
+    const int folder = open(place.folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0) {
+        return Failure{errno, {}};
+    }
+    const int error =
+        replace(Destination{folder, place.name, nullptr}, contents, unnamedIfPossible);
+    close(folder);
+    if (error == EEXIST) {
+        return Failure{changedMeanwhile, {}};
+    }
+    // The path resolved; what failed was making a file in the folder.
+    return inFolder(error, error == EACCES || error == EPERM || error == EROFS ? place.folder : "");
+}
+
+// The regular file open as `fd` (opened through `path`), replaced in its folder; written in
+// place where a plain write may write it but no replacement can be made there.
+Failure replaceOpenFile(const std::string& path, bool throughLink, int fd,
+                        std::string_view contents, bool unnamedIfPossible)
+{
+    struct stat old = {};
+    if (fstat(fd, &old) != 0) {
+        return Failure{errno, {}};
+    }
+    // The file as the kernel found it; a link is not followed again by hand.
+    std::string target = path;
+    if (throughLink) {
+        char resolved[4096];
+        const std::string self = "/proc/self/fd/" + std::to_string(fd);
+        const ssize_t length = readlink(self.c_str(), resolved, sizeof resolved);
+        if (length <= 0 || static_cast<std::size_t>(length) == sizeof resolved ||
+            resolved[0] != '/') {
+            return Failure{writeInPlace(fd, contents), {}}; // no /proc to ask
+        }
+        target.assign(resolved, static_cast<std::size_t>(length));
+    }
+    const Place place = placeOf(target);
+    const int folder = open(place.folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    struct stat there = {};
+    if (folder < 0 || fstatat(folder, place.name.c_str(), &there, AT_SYMLINK_NOFOLLOW) != 0 ||
+        there.st_dev != old.st_dev || there.st_ino != old.st_ino) {
+        if (folder >= 0) {
+            close(folder);
+        }
+        return Failure{changedMeanwhile, {}};
+    }
+    int error = replace(Destination{folder, place.name, &old}, contents, unnamedIfPossible);
+    close(folder);
+    // A folder closed to us, a sticky folder's foreign file, a mount point: the replacement
+    // cannot be made, but a plain write can.
+    if (error == EACCES || error == EPERM || error == EBUSY || error == EROFS) {
+        error = writeInPlace(fd, contents);
+    }
+    return Failure{error, {}};
+}
+
+Failure writeOnce(const std::string& path, std::string_view contents, bool unnamedIfPossible)
+{
+    const bool toProcLink = leadsToProcLink(path);
+    struct stat status = {};
+    if (!toProcLink && lstat(path.c_str(), &status) != 0) {
+        return errno == ENOENT ? writeNewFile(path, contents, unnamedIfPossible)
+                               : Failure{errno, {}};
+    }
+    // Opened as a plain write opens it, but not yet truncated: the kernel follows the links and
+    // applies its checks (link protection, permissions, folders, sockets) exactly as for one.
+    const int fd = open(
+        path.c_str(), O_WRONLY | O_CREAT | O_NOCTTY | O_CLOEXEC | (toProcLink ? O_TRUNC : 0), 0666);
+    if (fd < 0) {
+        return Failure{errno, {}};
+    }
+    struct stat opened = {};
+    Failure failure;
+    if (fstat(fd, &opened) != 0) {
+        failure.error = errno;
+    } else if (toProcLink || !S_ISREG(opened.st_mode)) {
+        failure.error = writeInPlace(fd, contents);
+    } else {
+        failure = replaceOpenFile(path, S_ISLNK(status.st_mode), fd, contents, unnamedIfPossible);
+    }
+    failure.error = closeChecked(fd, failure.error);
+    return failure;
 }
 
 bool writeFile(const std::string& path, std::string_view contents, std::string* reason,
                bool unnamedIfPossible)
 {
-    Target target;
-    int error = resolveTarget(path, &target);
-    if (error == 0) {
-        const SignalHandlers ignored(limitSignals, SIG_IGN, 0);
-        error = target.direct ? writeDirect(path, contents)
-                              : replaceFile(target, contents, unnamedIfPossible);
+    const SignalHandlers ignored(limitSignals, SIG_IGN, 0);
+    Failure failure{path.empty() ? ENOENT : changedMeanwhile, {}};
+    for (int attempt = 0; attempt < resolutions && failure.error == changedMeanwhile; ++attempt) {
+        failure = writeOnce(path, contents, unnamedIfPossible);
     }
-    if (error != 0) {
-        *reason = std::strerror(error);
+    if (failure.error == changedMeanwhile) {
+        failure.error = EAGAIN;
+    }
+    if (failure.error != 0) {
+        *reason = std::strerror(failure.error);
+        if (!failure.folder.empty()) {
+            *reason += " (folder " + failure.folder + ")";
+        }
         return false;
     }
     return true;
