@@ -1,4 +1,5 @@
 #include "commands.h"
+#include "tag_library.h"
 
 #include <exception>
 #include <new>
@@ -19,14 +20,20 @@ namespace {
 template <typename Char>
 int runGuarded(int argc, const Char* const* argv, std::ostream& out, std::ostream& err)
 {
+    ArgumentList args;
     try {
         if constexpr (sizeof(Char) == 1) {
-            return runCommandLine(argumentsFromNarrow(argc, argv), out, err);
+            args = argumentsFromNarrow(argc, argv);
         } else {
-            return runCommandLine(argumentsFromWide(argc, argv), out, err);
+            args = argumentsFromWide(argc, argv);
         }
+        return runCommandLine(args, out, err);
     } catch (const std::bad_alloc&) {
-        err << "error, out of memory\n";
+        err << "error, out of memory";
+        if (args.size() > 2) {
+            err << " while processing " << pathForMessages(args[2]);
+        }
+        err << "\n";
     } catch (const std::exception& failure) {
         err << "error, " << failure.what() << "\n";
     } catch (...) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -368,6 +369,120 @@ TEST_F(Faults, ReplacedFilesKeepModeAndOwnerAndOtherLinksKeepTheOldText)
     EXPECT_EQ(status.st_mode & 07777, 0666 & ~mask);
 }
 
+// Whatever a plain truncating write may not do, the writer does not do either; where a plain
+// write may write a file that cannot be replaced, the file is written in place.
+TEST_F(Faults, PermissionsAreThoseOfAPlainWrite)
+{
+    writeFile(work_ / "m.tags", moduleText(10));
+    ASSERT_EQ(run({"-createClassReg", "m.tags", "expected.cpp"}).status, 0);
+    const std::string expected = readFile(work_ / "expected.cpp");
+    // As root, the writer runs as nobody on nobody's files, so that permissions count.
+    ProcessOptions asUser;
+    asUser.unprivileged = true;
+    const auto own = [](const fs::path& path) {
+        return geteuid() != 0 || chown(path.c_str(), 65534, 65534) == 0;
+    };
+
+    // A read-only file in the writer's own folder: a replacement could be made, a plain write not.
+    writeFile(work_ / "mine" / "readonly.cpp", "old output\n");
+    ASSERT_TRUE(own(work_ / "mine") && own(work_ / "mine" / "readonly.cpp"));
+    fs::permissions(work_ / "mine" / "readonly.cpp", fs::perms(0444));
+    ProcessResult result = run({"-createClassReg", "m.tags", "mine/readonly.cpp"}, asUser);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "error, could not write mine/readonly.cpp: Permission denied\n");
+    EXPECT_EQ(readFile(work_ / "mine" / "readonly.cpp"), "old output\n");
+
+    writeFile(work_ / "closed" / "out.cpp", "old output\n");
+    fs::permissions(work_ / "closed" / "out.cpp", fs::perms(0666));
+    fs::permissions(work_ / "closed", fs::perms(0555));
+    struct stat before = {};
+    stat((work_ / "closed" / "out.cpp").c_str(), &before);
+    result = run({"-createClassReg", "m.tags", "closed/out.cpp"}, asUser);
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(readFile(work_ / "closed" / "out.cpp"), expected);
+    struct stat after = {};
+    stat((work_ / "closed" / "out.cpp").c_str(), &after);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    result = run({"-createClassReg", "m.tags", "closed/new.cpp"}, asUser);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err,
+              "error, could not write closed/new.cpp: Permission denied (folder closed)\n");
+    fs::permissions(work_ / "closed", fs::perms(0755));
+}
+
+// With fs.protected_symlinks on, a link another user planted in a sticky folder is not
+// followed, as a plain write would not follow it: the victim stays, and nothing is created.
+TEST_F(Faults, PlantedLinksInStickyFoldersAreNotFollowed)
+{
+    const char* setting = "/proc/sys/fs/protected_symlinks";
+    const std::string saved = readFile(setting);
+    if (geteuid() != 0 || saved.empty()) {
+        GTEST_SKIP() << "needs root and " << setting;
+    }
+    if (!(std::ofstream(setting) << "1\n")) {
+        GTEST_SKIP() << setting << " cannot be set here";
+    }
+    writeFile(work_ / "m.tags", moduleText(10));
+    fs::create_directory(work_ / "shared");
+    fs::permissions(work_ / "shared", fs::perms(01777));
+    writeFile(work_ / "private" / "victim", "secret\n");
+    fs::permissions(work_ / "private", fs::perms(0700));
+    ProcessOptions asUser;
+    asUser.unprivileged = true;
+    for (const char* link : {"victim", "new"}) {
+        const Process plant =
+            start({"-s", std::string("../private/") + link, std::string("shared/") + link}, asUser,
+                  "/bin/ln");
+        ASSERT_EQ(finishProcess(plant).status, 0);
+        const ProcessResult result =
+            run({"-createClassReg", "m.tags", std::string("shared/") + link});
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err,
+                  std::string("error, could not write shared/") + link + ": Permission denied\n");
+    }
+    std::ofstream(setting) << saved;
+    EXPECT_EQ(readFile(work_ / "private" / "victim"), "secret\n");
+    EXPECT_FALSE(fs::exists(work_ / "private" / "new"));
+}
+
+// A path that flips between a link and a file while it is resolved is resolved again: each run
+// writes its whole text, to the file or through the link.
+TEST_F(Faults, PathsChangingWhileResolvedAreResolvedAgain)
+{
+    writeFile(work_ / "m.tags", moduleText(1000));
+    ASSERT_EQ(run({"-createClassReg", "m.tags", "expected.cpp"}).status, 0);
+    const std::string expected = readFile(work_ / "expected.cpp");
+    std::atomic<bool> stop{false};
+    std::thread flipper([&] {
+        const fs::path out = work_ / "out.cpp";
+        for (int round = 0; !stop; ++round) {
+            if (round % 2 == 0) {
+                fs::create_symlink("target.cpp", work_ / "flip-link");
+                fs::rename(work_ / "flip-link", out);
+            } else {
+                writeFile(work_ / "flip-file", "old output\n");
+                fs::rename(work_ / "flip-file", out);
+            }
+        }
+    });
+    int written = 0;
+    for (int attempt = 0; attempt < 40; ++attempt) {
+        const ProcessResult result = run({"-createClassReg", "m.tags", "out.cpp"});
+        EXPECT_TRUE(result.status == 0 ||
+                    result.err ==
+                        "error, could not write out.cpp: Resource temporarily unavailable\n")
+            << result.err;
+        written += result.status == 0;
+    }
+    stop = true;
+    flipper.join();
+    EXPECT_GT(written, 0);
+    for (const char* name : {"out.cpp", "target.cpp"}) {
+        const std::string now = readFile(work_ / name);
+        EXPECT_TRUE(now.empty() || now == "old output\n" || now == expected) << name;
+    }
+}
+
 TEST_F(Faults, TwentyParallelWritersOfOneOutput)
 {
     writeFile(work_ / "m.tags", moduleText(20000));
@@ -411,6 +526,24 @@ TEST_F(Faults, UnreadableAndBinaryInput)
                                       ": error: cannot read file: Cannot allocate memory\n");
         }
         fs::remove(work_ / "sparse.tags");
+
+        // Memory that runs out after the parse, while the text is built: the message names
+        // the input. The limit is the least the tool starts with, and the input's size more.
+        long long least = 16ll << 20;
+        while (least < (4ll << 30)) {
+            smallMemory.memoryLimit = least;
+            if (run({}, smallMemory).status == 0) {
+                break;
+            }
+            least += 16ll << 20;
+        }
+        writeFile(work_ / "big.tags", moduleText(400000));
+        smallMemory.memoryLimit =
+            least + 2 * static_cast<long long>(fs::file_size(work_ / "big.tags"));
+        result = run({"-createClassReg", "big.tags", "out"}, smallMemory);
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, "error, out of memory while processing big.tags\n");
+        EXPECT_FALSE(fs::exists(work_ / "out"));
     }
 
     std::mt19937 random(7);
