@@ -1,14 +1,18 @@
 # A thin wrapper over the CMake presets (CMakePresets.json): every target first makes sure the
-# Debian packages the build needs are installed, then hands over to CMake.
+# Debian packages the build needs are installed, then hands over to CMake. make demo and make
+# test also work with a CMake too old for the presets (tools/ci-preset.sh).
 
 # Everything `make test` needs: the build, the tests' tools (clang-format for the format check,
 # file for CPack's dpkg-shlibdeps, lintian for the package check) and man to read the page.
-PACKAGES := cmake ninja-build make g++ qt6-base-dev libgtest-dev libbenchmark-dev dpkg-dev \
-            file clang-format lintian groff-base man-db
+# Qt 6 where the release has it; Debian 11 has Qt 5.15 only.
+QT_PACKAGE := $(shell . /etc/os-release 2>/dev/null; \
+                [ "$$VERSION_CODENAME" = bullseye ] && echo qtbase5-dev || echo qt6-base-dev)
+PACKAGES := cmake ninja-build make g++ $(QT_PACKAGE) libgtest-dev dpkg-dev file clang-format \
+            lintian groff-base man-db
 TOOL := build/ci/app/quorlModuleParser
 DEMO_DIR := build/demo
 
-.PHONY: all deps build demo test test-asan fuzz bench bench-check clean
+.PHONY: all deps build demo test test-clang test-asan fuzz bench bench-check clean
 
 all: build
 
@@ -16,14 +20,14 @@ deps:
 	@tools/ensure-packages.sh $(PACKAGES)
 
 build: deps
-	cmake --preset ci
-	cmake --build --preset ci
+	tools/ci-preset.sh configure
+	tools/ci-preset.sh build
 
 # The tool's main job on the bundled example module: the class-registration source, and the
 # rendering of its tags. Only the tool is built.
 demo: deps
-	cmake --preset ci
-	cmake --build --preset ci --target quorlModuleParser
+	tools/ci-preset.sh configure
+	tools/ci-preset.sh build --target quorlModuleParser
 	@mkdir -p $(DEMO_DIR)
 	$(TOOL) -createTagsInfo examples/geometry/geometry.tags $(DEMO_DIR)/geometry_tags.txt
 	@echo "---- $(DEMO_DIR)/geometry_tags.txt"
@@ -33,7 +37,12 @@ demo: deps
 	@cat $(DEMO_DIR)/geometry_reg.cpp
 
 test: deps
-	cmake --workflow --preset ci
+	tools/ci-preset.sh workflow
+
+# The same suite built with clang instead of g++.
+test-clang: deps
+	@tools/ensure-packages.sh clang
+	cmake --workflow --preset clang
 
 test-asan: deps
 	cmake --workflow --preset asan
@@ -62,9 +71,13 @@ fuzz: deps
 	done
 
 # The benchmarks have a build of their own (the bench preset); bench/README.md explains them.
+BENCH_PACKAGES := libbenchmark-dev
+
 bench: deps
+	@tools/ensure-packages.sh $(BENCH_PACKAGES)
 	bench/run.sh
 
 # Builds the benchmarks and checks that they run and that the yardsticks write the tool's bytes.
 bench-check: deps
+	@tools/ensure-packages.sh $(BENCH_PACKAGES)
 	cmake --workflow --preset bench

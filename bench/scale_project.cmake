@@ -7,7 +7,7 @@
 #              the even modules, quorl_add_tags_info for the odd ones
 #   plain      the same two commands as plain custom commands that write the outputs directly
 #   protoc     protoc --cpp_out on one small .proto file per module, as plain custom commands
-cmake_minimum_required(VERSION 3.25)
+cmake_minimum_required(VERSION 3.18)
 
 file(REMOVE_RECURSE "${DIR}")
 file(MAKE_DIRECTORY "${DIR}/modules")
@@ -31,7 +31,7 @@ foreach(i RANGE ${last})
     endif()
 endforeach()
 
-set(head "cmake_minimum_required(VERSION 3.25)\nproject(Scale${VARIANT} LANGUAGES CXX)\n")
+set(head "cmake_minimum_required(VERSION 3.18)\nproject(Scale${VARIANT} LANGUAGES CXX)\n")
 set(modules "\${CMAKE_CURRENT_SOURCE_DIR}/modules")
 if(VARIANT STREQUAL "functions")
     file(WRITE "${DIR}/CMakeLists.txt" "${head}

@@ -1,4 +1,5 @@
 #include "class_registration.h"
+#include "qt_versions.h"
 
 #include <QString>
 #include <QStringView>
@@ -32,7 +33,7 @@ bool parseClassEntry(std::uint64_t index, std::string_view value, ClassEntry* en
     const std::string_view text = value.substr(0, value.find('\0'));
     // Reused, so that a list of values costs one allocation rather than one per value.
     thread_local QString qtext;
-    qtext = QLatin1String(text.data(), static_cast<qsizetype>(text.size()));
+    qtext = QLatin1String(text.data(), static_cast<QtSize>(text.size()));
     QStringView rest = QStringView(qtext).trimmed();
     QStringView words[maxWords];
     int count = 0;

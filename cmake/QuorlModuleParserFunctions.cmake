@@ -28,7 +28,10 @@ function(_quorl_tool out_var)
         if(executable MATCHES "[/\\\\]")
             get_filename_component(candidate "${executable}" ABSOLUTE)
         else()
-            find_program(candidate NAMES "${executable}" NO_CACHE NO_CMAKE_FIND_ROOT_PATH)
+            # A cache entry of its own, dropped at once (find_program's NO_CACHE needs 3.21).
+            find_program(_quorl_found_tool NAMES "${executable}" NO_CMAKE_FIND_ROOT_PATH)
+            set(candidate "${_quorl_found_tool}")
+            unset(_quorl_found_tool CACHE)
         endif()
         if(NOT candidate OR NOT EXISTS "${candidate}" OR IS_DIRECTORY "${candidate}")
             message(FATAL_ERROR "QUORL_MODULE_PARSER_EXECUTABLE is '${executable}', which is "

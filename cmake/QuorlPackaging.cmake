@@ -44,7 +44,10 @@ foreach(file quorlModuleParser.1 changelog)
     if(QUORL_GZIP)
         # -n leaves out the name and time stamp, so the same text gives the same bytes.
         execute_process(COMMAND ${QUORL_GZIP} -n -9 -c ${generated_docs}/${file}
-                        OUTPUT_FILE ${generated_docs}/${file}.gz COMMAND_ERROR_IS_FATAL ANY)
+                        OUTPUT_FILE ${generated_docs}/${file}.gz RESULT_VARIABLE failed)
+        if(failed)
+            message(FATAL_ERROR "gzip ${file}: ${failed}")
+        endif()
         set(${file}_installed ${generated_docs}/${file}.gz)
     else()
         set(${file}_installed ${generated_docs}/${file})
@@ -73,7 +76,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 # dpkg-shlibdeps works out the run-time dependencies (libqt6core6, libstdc++6, libc6).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_STRIP_FILES ON)
-# CPack of CMake 3.25 has no Multi-Arch field; this step adds it to the finished package.
+# CPack has no Multi-Arch field; this step adds it to the finished package. Post-build scripts
+# came with CMake 3.19: packages built with older CMake lack the field.
 set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/QuorlDebMultiArch.cmake)
 set(CPACK_GENERATOR DEB)
 include(CPack)

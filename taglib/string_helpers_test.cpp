@@ -1,3 +1,4 @@
+#include "qt_versions.h"
 #include "tag_library.h"
 
 #include <gtest/gtest.h>
@@ -37,7 +38,7 @@ TEST(StringHelpers, QStringRoundTripKeepsEveryByte)
     for (int byte = 0; byte < 256; ++byte) {
         all += static_cast<char>(byte);
     }
-    const QString text = QString::fromLatin1(all.data(), static_cast<qsizetype>(all.size()));
+    const QString text = QString::fromLatin1(all.data(), static_cast<Quorl::QtSize>(all.size()));
     ASSERT_EQ(text.size(), 256);
     EXPECT_EQ(Quorl::qString2STLString(text), all);
 }

@@ -1,13 +1,15 @@
 #!/bin/sh
-# The fresh-machine check: makes a minimal Debian 12 in a folder (debootstrap minbase with make,
-# git and ca-certificates only), copies the committed tree (git archive HEAD) into it and runs the
-# README's two commands there, `make demo` and then `make test`, as a new user would.
+# The fresh-machine check: for each Debian release named (default: Debian 12 and Debian 11),
+# makes a minimal system in a folder (debootstrap minbase with make, git and ca-certificates
+# only), copies the committed tree (git archive HEAD) into it and runs the README's two
+# commands there, `make demo` and then `make test`, as a new user would.
 #
-#   tools/fresh-machine-check.sh
+#   tools/fresh-machine-check.sh [suite...]      (default: bookworm bullseye)
 #
 # Needs root for debootstrap, chroot and the mounts of /proc and /dev; without root it says
 # loudly that it skipped. As root every failure fails it, and the folder is unmounted and
-# removed whatever ends the run. The Debian mirror and apt settings are this machine's own.
+# removed whatever ends the run. The Debian mirror and apt settings are this machine's own; the
+# chroot gets that mirror's suites of its own release.
 set -eu
 cd "$(dirname "$0")/.."
 
@@ -17,36 +19,43 @@ if [ "$(id -u)" != 0 ]; then
 fi
 tools/ensure-packages.sh debootstrap
 
-# The first Debian archive (not the security one) among this machine's apt sources.
-mirror=$(
+# The first Debian archive and the first security archive among this machine's apt sources.
+archives=$(
     {
         cat /etc/apt/sources.list.d/*.sources 2>/dev/null | sed -n 's/^URIs:[[:space:]]*//p'
         cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null |
             sed -n 's/^deb[[:space:]]\{1,\}\(\[[^]]*\][[:space:]]*\)\{0,1\}\([^[:space:]]*\).*/\2/p'
-    } | tr ' ' '\n' | grep -v -e security -e '^$' | head -n 1
+    } | tr ' ' '\n' | grep -v '^$'
 )
+mirror=$(echo "$archives" | grep -v security | head -n 1)
+security=$(echo "$archives" | grep security | head -n 1)
 if [ -z "$mirror" ]; then
     echo "fresh-machine check: no Debian mirror in this machine's apt sources" >&2
     exit 1
 fi
+[ $# -gt 0 ] || set -- bookworm bullseye
 
-root=$(mktemp -d /var/tmp/quorl-fresh-root.XXXXXX)
-chmod 755 "$root" # it becomes /, which every user must be able to enter
+root=""
 logs=$(mktemp -d /var/tmp/quorl-fresh-logs.XXXXXX)
-cleanup() {
-    status=$?
+# Unmounts and removes the current release's folder; false when something stays mounted.
+unmount_and_remove() {
+    [ -n "$root" ] || return 0
     for mount in "$root/dev" "$root/proc"; do
         if mountpoint -q "$mount"; then
-            umount "$mount" || umount -l "$mount" || status=1
+            umount "$mount" || umount -l "$mount" || true
         fi
     done
     # Never remove through a mount: that would reach into the real /dev or /proc.
     if grep -q " $root/" /proc/mounts; then
         echo "fresh-machine check: $root is still mounted; left in place" >&2
-        status=1
-    else
-        rm -rf --one-file-system "$root"
+        return 1
     fi
+    rm -rf --one-file-system "$root"
+    root=""
+}
+cleanup() {
+    status=$?
+    unmount_and_remove || status=1
     rm -rf "$logs"
     exit "$status"
 }
@@ -68,24 +77,39 @@ step() {
     echo "== fresh machine: $name passed"
 }
 
-start=$(date +%s)
-step debootstrap debootstrap --variant=minbase --include=make,git,ca-certificates bookworm \
-    "$root" "$mirror"
-# The same package sources and apt settings as this machine, and its name servers.
-rm -f "$root/etc/apt/sources.list"
-cp -r /etc/apt/sources.list.d /etc/apt/apt.conf.d "$root/etc/apt/"
-[ -f /etc/apt/sources.list ] && cp /etc/apt/sources.list "$root/etc/apt/"
-cp /etc/resolv.conf "$root/etc/resolv.conf"
-mkdir "$root/src"
-git archive HEAD | tar -x -C "$root/src"
-mount -t proc proc "$root/proc"
-mount --bind /dev "$root/dev"
+check_release() {
+    suite=$1
+    start=$(date +%s)
+    step "$suite-debootstrap" debootstrap --variant=minbase --include=make,git,ca-certificates \
+        "$suite" "$root" "$mirror"
+    # This machine's apt settings and name servers, and the mirror's suites of this release.
+    rm -rf "$root/etc/apt/sources.list.d"
+    cp -r /etc/apt/apt.conf.d "$root/etc/apt/"
+    {
+        echo "deb $mirror $suite main"
+        echo "deb $mirror $suite-updates main"
+        [ -z "$security" ] || echo "deb $security $suite-security main"
+    } >"$root/etc/apt/sources.list"
+    cp /etc/resolv.conf "$root/etc/resolv.conf"
+    mkdir "$root/src"
+    git archive HEAD | tar -x -C "$root/src"
+    mount -t proc proc "$root/proc"
+    mount --bind /dev "$root/dev"
+    step "$suite-make-demo" in_chroot "make demo"
+    step "$suite-make-test" in_chroot "make test"
+    echo "fresh-machine check passed in $(($(date +%s) - start)) s (make demo and make test in" \
+        "a minimal $(. "$root/etc/os-release" && echo "$PRETTY_NAME"))"
+    unmount_and_remove
+}
 
 in_chroot() {
     chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 TERM=dumb \
         PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
         sh -c "cd /src && $1"
 }
-step "make-demo" in_chroot "make demo"
-step "make-test" in_chroot "make test"
-echo "fresh-machine check passed in $(($(date +%s) - start)) s (make demo and make test in a minimal Debian 12)"
+
+for suite in "$@"; do
+    root=$(mktemp -d /var/tmp/quorl-fresh-root.XXXXXX)
+    chmod 755 "$root" # it becomes /, which every user must be able to enter
+    check_release "$suite"
+done
