@@ -122,6 +122,22 @@ function(_quorl_generate)
     set(${arg_STAMP_VAR} "${stamp}" PARENT_SCOPE)
 endfunction()
 
+# Makes <target> bring <output> up to date (through its stamp) before it builds. Custom targets
+# take no sources before CMake 3.19, so they depend on a target of the generation instead.
+function(_quorl_attach target output stamp)
+    get_target_property(type ${target} TYPE)
+    if(type STREQUAL "UTILITY")
+        get_filename_component(name "${output}" NAME)
+        string(MAKE_C_IDENTIFIER "${target}_generate_${name}" generation)
+        add_custom_target(${generation} DEPENDS "${stamp}")
+        add_dependencies(${target} ${generation})
+    else()
+        # The generated file is only ever included or read, never compiled on its own.
+        set_source_files_properties("${output}" PROPERTIES HEADER_FILE_ONLY ON)
+        target_sources(${target} PRIVATE "${output}" "${stamp}")
+    endif()
+endfunction()
+
 # Writes <content> to <path> unless the file holds it already, so that a new configure run
 # recompiles nothing. (file(CONFIGURE) does this too, but before CMake 3.19 refuses a '<'.)
 function(_quorl_write_if_changed path content)
@@ -202,9 +218,7 @@ function(quorl_add_class_registration target)
         _quorl_generate(COMMAND -createClassReg OWNER ${target} TAGS "${tags}" MODULE ${module}
                         SUFFIX _reg.cpp WHAT "class registration" OUTPUT "${arg_OUTPUT}"
                         OUTPUT_VAR output STAMP_VAR stamp)
-        # The generated file is only ever included: on its own its static functions are unused.
-        set_source_files_properties("${output}" PROPERTIES HEADER_FILE_ONLY ON)
-        target_sources(${target} PRIVATE "${output}" "${stamp}")
+        _quorl_attach(${target} "${output}" "${stamp}")
         if(arg_INCLUDE_ONLY)
             if(NOT type STREQUAL "UTILITY")
                 get_filename_component(output_dir "${output}" DIRECTORY)
@@ -230,8 +244,7 @@ function(quorl_add_tags_info target_or_name tags)
                     MODULE ${module} SUFFIX _tags.txt WHAT "tag information"
                     OUTPUT "${arg_OUTPUT}" OUTPUT_VAR output STAMP_VAR stamp)
     if(TARGET ${target_or_name})
-        set_source_files_properties("${output}" PROPERTIES HEADER_FILE_ONLY ON)
-        target_sources(${target_or_name} PRIVATE "${output}" "${stamp}")
+        _quorl_attach(${target_or_name} "${output}" "${stamp}")
     else()
         add_custom_target(${target_or_name} ALL DEPENDS "${stamp}")
     endif()

@@ -11,7 +11,7 @@ set(log "${SCRATCH}/calls.log")
 file(REMOVE "${log}")
 file(WRITE "${wrapper}"
      "#!/bin/sh\necho \"$1\" >> '${log}'\nexec '${PREFIX}/bin/quorlModuleParser' \"$@\"\n")
-file(CHMOD "${wrapper}" PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
+run_checked(chmod 700 "${wrapper}") # file(CHMOD) needs CMake 3.19
 
 # By name on PATH; the configure's own check runs it once without arguments.
 set(ENV{PATH} "${SCRATCH}/bin:$ENV{PATH}")
