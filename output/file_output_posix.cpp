@@ -118,11 +118,6 @@ struct Failure
     std::string folder;
 };
 
-Failure inFolder(int error, const std::string& folder)
-{
-    return Failure{error, error == 0 ? std::string() : folder};
-}
-
 int writeAll(int fd, std::string_view contents)
 {
     const char* data = contents.data();
@@ -374,7 +369,8 @@ Failure writeNewFile(const std::string& path, std::string_view contents, bool un
         return Failure{changedMeanwhile, {}};
     }
     // The path resolved; what failed was making a file in the folder.
-    return inFolder(error, error == EACCES || error == EPERM || error == EROFS ? place.folder : "");
+    const bool folderRefused = error == EACCES || error == EPERM || error == EROFS;
+    return Failure{error, folderRefused ? place.folder : std::string()};
 }
 
 // The regular file open as `fd` (opened through `path`), replaced in its folder; written in

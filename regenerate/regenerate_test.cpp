@@ -26,9 +26,7 @@ class Regenerate : public testing::Test
 protected:
     void SetUp() override
     {
-        std::string pattern = (fs::temp_directory_path() / "quorl-regenerate-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root_ = pattern;
+        root_ = makeScratchFolder("quorl-regenerate");
         dir_ = root_ / "work";
         streams_ = (root_ / "streams").string();
         fs::create_directories(streams_);

@@ -118,12 +118,7 @@ class Faults : public testing::Test
 protected:
     void SetUp() override
     {
-        std::string pattern = (fs::temp_directory_path() / "quorl-faults-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root_ = pattern;
-        fs::permissions(root_, fs::perms::owner_all | fs::perms::group_read |
-                                   fs::perms::group_exec | fs::perms::others_read |
-                                   fs::perms::others_exec);
+        root_ = makeScratchFolder("quorl-faults");
         fs::create_directory(root_ / "streams");
         tool_ = root_ / "quorlModuleParser";
         fs::copy_file(QUORL_EXECUTABLE, tool_);

@@ -1,10 +1,13 @@
 #include "process.h"
 
 #include <atomic>
+#include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <system_error>
 #include <utility>
 
 #include <fcntl.h>
@@ -81,6 +84,17 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const std::string
                          const ProcessOptions& options)
 {
     return finishProcess(startProcess(argv, streamsDir, options));
+}
+
+std::filesystem::path makeScratchFolder(const std::string& prefix)
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
+    if (mkdtemp(pattern.data()) == nullptr) {
+        throw std::filesystem::filesystem_error("mkdtemp", pattern,
+                                                std::error_code(errno, std::generic_category()));
+    }
+    std::filesystem::permissions(pattern, std::filesystem::perms(0755));
+    return pattern;
 }
 
 std::string readFile(const std::filesystem::path& path)

@@ -39,5 +39,8 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const std::string
                          const ProcessOptions& options = {});
 
 std::string readFile(const std::filesystem::path& path);
+// A new, empty folder under the temporary folder, named <prefix>-<random>; open to every user
+// (0755), so that an unprivileged child can reach what it holds.
+std::filesystem::path makeScratchFolder(const std::string& prefix);
 // Creates the file (and its folders) with exactly these bytes.
 void writeFile(const std::filesystem::path& path, const std::string& contents);
