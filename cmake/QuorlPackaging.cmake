@@ -17,15 +17,17 @@ endif()
 install(EXPORT QuorlModuleParserTargets NAMESPACE QuorlModuleParser::
         DESTINATION ${QUORL_CMAKE_DIR} COMPONENT Development)
 
+set(QUORL_TOOL_INSTALL_PATH ${CMAKE_INSTALL_BINDIR}/quorlModuleParser${CMAKE_EXECUTABLE_SUFFIX})
 configure_package_config_file(cmake/QuorlModuleParserConfig.cmake.in
                               ${CMAKE_CURRENT_BINARY_DIR}/QuorlModuleParserConfig.cmake
-                              INSTALL_DESTINATION ${QUORL_CMAKE_DIR})
+                              INSTALL_DESTINATION ${QUORL_CMAKE_DIR}
+                              PATH_VARS QUORL_TOOL_INSTALL_PATH)
 # The package holds a tool for the build host, so a target of any pointer size may use it.
 write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/QuorlModuleParserConfigVersion.cmake
                                  COMPATIBILITY SameMajorVersion ARCH_INDEPENDENT)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/QuorlModuleParserConfig.cmake
               ${CMAKE_CURRENT_BINARY_DIR}/QuorlModuleParserConfigVersion.cmake
-              cmake/QuorlModuleParserFunctions.cmake
+              cmake/QuorlModuleParserFunctions.cmake cmake/QuorlModuleParserGenerate.cmake
         DESTINATION ${QUORL_CMAKE_DIR} COMPONENT Development)
 
 # The man page and the changelog carry the version and date of project() and

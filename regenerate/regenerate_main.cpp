@@ -9,8 +9,9 @@
 // tool's own (writeFileReplacing), with all its rules for links, modes and failures. Then it
 // touches <stamp>, which records the run.
 //
-// When the tool fails, its status is returned, its messages stand as it printed them, and
-// neither the output nor the stamp is touched, so the next build tries again. Stopped by
+// When the tool fails, its status is returned, its messages stand as it printed them followed by
+// one line naming the tag file (the tool's last argument), and neither the output nor the
+// stamp is touched, so the next build tries again. Stopped by
 // SIGTERM, SIGINT or SIGHUP, it stops the tool first and then dies of the same signal; the
 // staging file has no name, so nothing is left behind, not even by SIGKILL.
 #include "file_output.h"
@@ -20,6 +21,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <fcntl.h>
@@ -141,7 +143,19 @@ bool holds(const char* path, const char* text, std::size_t size)
     return same;
 }
 
-int regenerate(const char* output, const char* stamp, char** tool)
+// Among hundreds of modules in a build log, the tool's messages do not say which one failed.
+void nameFailedTagFile(const std::vector<char*>& tool)
+{
+    // tool: the program, its arguments, the staging path, the null that ends them.
+    const char* tags = tool[tool.size() - 3];
+    const std::string_view command = tool.size() > 4 ? tool[1] : "";
+    const char* what = command == "-createClassReg"   ? "class registration"
+                       : command == "-createTagsInfo" ? "tag information"
+                                                      : "output";
+    std::fprintf(stderr, "%s: error: %s not generated\n", tags, what);
+}
+
+int regenerate(const char* output, const char* stamp, std::vector<char*>& tool)
 {
     std::FILE* staging = std::tmpfile();
     if (staging == nullptr) {
@@ -149,11 +163,12 @@ int regenerate(const char* output, const char* stamp, char** tool)
     }
     const int fd = fileno(staging);
     int error = 0;
-    const int status = runTool(tool, fd, &error);
+    const int status = runTool(tool.data(), fd, &error);
     if (error != 0) {
         return fail("run", tool[0], error);
     }
     if (status != 0) {
+        nameFailedTagFile(tool);
         return status;
     }
     struct stat written = {};
@@ -191,5 +206,5 @@ int main(int argc, char** argv)
     std::vector<char*> tool(argv + 3, argv + argc);
     tool.push_back(const_cast<char*>(stagingPath));
     tool.push_back(nullptr);
-    return regenerate(argv[1], argv[2], tool.data());
+    return regenerate(argv[1], argv[2], tool);
 }

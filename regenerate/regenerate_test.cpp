@@ -106,12 +106,16 @@ TEST_F(Regenerate, FailuresPassThroughAndTouchNothing)
     EXPECT_EQ(failed.status, 1);
     EXPECT_EQ(failed.err, "Error: class entry 0: middle entry is not \"inherits\" \n"
                           "entry: Circle derives Shape\n"
-                          "error, registration file could not be created.\n");
+                          "error, registration file could not be created.\n" +
+                              (dir_ / "m.tags").string() +
+                              ": error: class registration not generated\n");
     EXPECT_EQ(readFile(out), "old\n");
     EXPECT_FALSE(fs::exists(stamp()));
 
     // Any status, and a death by signal, reach the build.
-    EXPECT_EQ(regenerate(out, {"/bin/sh", "-c", "exit 7"}).status, 7);
+    const ProcessResult other = regenerate(out, {"/bin/sh", "-c", "exit 7"});
+    EXPECT_EQ(other.status, 7);
+    EXPECT_EQ(other.err, "exit 7: error: output not generated\n");
     EXPECT_EQ(regenerate(out, {"/bin/sh", "-c", "kill -TERM $$"}).status, 128 + SIGTERM);
 
     // An output that cannot be written is named as such, not by where the text was staged.

@@ -51,7 +51,8 @@ file(WRITE "${project}/modules/m0.tags" "CLASSES = Circle derives Shape\n")
 foreach(attempt 1 2)
     execute_process(COMMAND "${CMAKE_COMMAND}" --build "${binary}" RESULT_VARIABLE status
                     OUTPUT_VARIABLE out ERROR_VARIABLE out)
-    if(status EQUAL 0 OR NOT out MATCHES "middle entry is not \"inherits\"")
+    if(status EQUAL 0 OR NOT out MATCHES "middle entry is not \"inherits\""
+       OR NOT out MATCHES "m0.tags: error: class registration not generated")
         message(FATAL_ERROR "build ${attempt} with a bad tag file gave ${status}:\n${out}")
     endif()
 endforeach()

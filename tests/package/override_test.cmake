@@ -1,9 +1,22 @@
 # What a cross-compiling build does: QUORL_MODULE_PARSER_EXECUTABLE replaces the package's
-# executable (a path or a name on PATH; anything else stops the configure), and the README's
-# recipe finds the host package under a toolchain that confines packages to an empty root.
+# programs (a path or a name on PATH; anything else stops the configure), the README's recipe
+# finds the host package under a toolchain that confines packages to an empty root, and the
+# sources vendored under that toolchain need neither Qt nor a tool built for the target.
 #   cmake -DSCRATCH=<dir> -DEXAMPLE_DIR=<dir> -DAPP_DIR=<dir> -DPREFIX=<dir>
-#         -P override_test.cmake
+#         -DQUORL_SOURCE_DIR=<dir> -P override_test.cmake
 include(${CMAKE_CURRENT_LIST_DIR}/common.cmake)
+
+# Fails if a build rule under <binary> runs the package's companion: with the tool given, it
+# may be the target's.
+function(expect_no_companion binary)
+    file(GLOB_RECURSE rules "${binary}/*.ninja")
+    foreach(file IN LISTS rules)
+        file(STRINGS "${file}" lines REGEX "quorlRegenerate")
+        if(lines)
+            message(FATAL_ERROR "a rule in ${file} runs quorlRegenerate:\n${lines}")
+        endif()
+    endforeach()
+endfunction()
 
 file(MAKE_DIRECTORY "${SCRATCH}/bin")
 set(wrapper "${SCRATCH}/bin/host-quorlModuleParser")
@@ -19,6 +32,7 @@ configure("${EXAMPLE_DIR}" "${SCRATCH}/build" Ninja -DCMAKE_PREFIX_PATH=${PREFIX
           -DQUORL_MODULE_PARSER_EXECUTABLE=host-quorlModuleParser)
 build("${SCRATCH}/build")
 expect_output("${SCRATCH}/build/example_geometry" "${EXAMPLE_DIR}/expected_output.txt")
+expect_no_companion("${SCRATCH}/build")
 file(READ "${log}" calls)
 string(REGEX MATCHALL "-create[A-Za-z]+" runs "${calls}")
 list(SORT runs)
@@ -51,3 +65,18 @@ configure("${APP_DIR}" "${SCRATCH}/cross" Ninja -DCMAKE_TOOLCHAIN_FILE=${SCRATCH
           -DCMAKE_PREFIX_PATH=${PREFIX} -DPRETEND_32BIT_TARGET=ON)
 build("${SCRATCH}/cross")
 expect_output("${SCRATCH}/cross/app" "${APP_DIR}/expected_output.txt")
+
+# The sources vendored with add_subdirectory under that toolchain, the host tool named: no Qt
+# in the root is needed, no tool is built, and the programs built run.
+file(WRITE "${log}" "")
+configure("${CMAKE_CURRENT_LIST_DIR}/consumer" "${SCRATCH}/vendored" Ninja
+          -DCMAKE_TOOLCHAIN_FILE=${SCRATCH}/toolchain.cmake -DQUORL_SOURCE_DIR=${QUORL_SOURCE_DIR}
+          -DEXAMPLE_DIR=${EXAMPLE_DIR} -DQUORL_MODULE_PARSER_EXECUTABLE=${wrapper})
+build("${SCRATCH}/vendored")
+expect_output("${SCRATCH}/vendored/first" "${EXAMPLE_DIR}/expected_output.txt")
+expect_no_companion("${SCRATCH}/vendored")
+file(GLOB_RECURSE built "${SCRATCH}/vendored/quorlModuleParser" "${SCRATCH}/vendored/*.a")
+file(READ "${log}" calls)
+if(built OR NOT calls MATCHES "-createClassReg")
+    message(FATAL_ERROR "the vendored build built ${built}, and ran the host tool for:\n${calls}")
+endif()
