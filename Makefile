@@ -3,12 +3,13 @@
 # test also work with a CMake too old for the presets (tools/ci-preset.sh).
 
 # Everything `make test` needs: the build, the tests' tools (clang-format for the format check,
-# file for CPack's dpkg-shlibdeps, lintian for the package check) and man to read the page.
+# file for CPack's dpkg-shlibdeps, lintian for the package check, meson for the Meson recipe) and
+# man to read the page.
 # Qt 6 where the release has it; Debian 11 has Qt 5.15 only.
 QT_PACKAGE := $(shell . /etc/os-release 2>/dev/null; \
                 [ "$$VERSION_CODENAME" = bullseye ] && echo qtbase5-dev || echo qt6-base-dev)
 PACKAGES := cmake ninja-build make g++ $(QT_PACKAGE) libgtest-dev dpkg-dev file clang-format \
-            lintian groff-base man-db
+            lintian groff-base man-db meson
 TOOL := build/ci/app/quorlModuleParser
 DEMO_DIR := build/demo
 

@@ -1,0 +1,21 @@
+# Builds the modular application with Meson (its meson.build, the README's recipe) against the
+# installed tool found on PATH, runs it, and rebuilds after a changed tag file.
+#   cmake -DSCRATCH=<dir> -DAPP_DIR=<dir> -DPREFIX=<dir> -DMESON=<meson> -P meson_test.cmake
+include(${CMAKE_CURRENT_LIST_DIR}/common.cmake)
+
+set(source "${SCRATCH}/app")
+set(binary "${SCRATCH}/build")
+file(REMOVE_RECURSE "${SCRATCH}")
+file(COPY "${APP_DIR}/" DESTINATION "${source}")
+set(ENV{PATH} "${PREFIX}/bin:$ENV{PATH}")
+run_checked("${MESON}" setup "${binary}" "${source}")
+run_checked("${MESON}" compile -C "${binary}")
+expect_output("${binary}/app" "${APP_DIR}/expected_output.txt")
+
+file(APPEND "${source}/tools/tools.tags" "CLASSES = Drill in Hammer.h inherits Tool\n")
+file(APPEND "${source}/tools/Hammer.h" "APP_CLASS(Drill);\n")
+run_checked("${MESON}" compile -C "${binary}")
+execute_process(COMMAND "${binary}/app" OUTPUT_VARIABLE out)
+if(NOT out MATCHES "init Drill \\(Tool\\)\n")
+    message(FATAL_ERROR "a changed tag file did not reach the program:\n${out}")
+endif()
