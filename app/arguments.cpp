@@ -1,4 +1,5 @@
 #include "commands.h"
+#include "platform.h"
 
 namespace Quorl {
 
@@ -23,6 +24,21 @@ ArgumentList argumentsFromWide(int argc, const wchar_t* const* argv)
 ArgumentList argumentsFromNarrow(int argc, const char* const* argv)
 {
     return ArgumentList(argv, argv + argc);
+}
+
+CommandLine commandLineFromWide(int argc, const wchar_t* const* argv)
+{
+    CommandLine line{argumentsFromWide(argc, argv), {}, true};
+    for (int i = 0; i < argc; ++i) {
+        line.paths.push_back(utf8FromWide(argv[i]));
+    }
+    return line;
+}
+
+CommandLine commandLineFromNarrow(int argc, const char* const* argv)
+{
+    ArgumentList args = argumentsFromNarrow(argc, argv);
+    return CommandLine{args, args, false};
 }
 
 } // namespace Quorl

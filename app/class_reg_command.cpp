@@ -2,25 +2,40 @@
 #include "commands.h"
 #include "driver_steps.h"
 #include "file_output.h"
+#include "platform.h"
 
 #include <ostream>
 
 namespace Quorl {
 
-int createClassReg(const ArgumentList& args, std::ostream& err)
+namespace {
+
+std::string moduleNameOf(const std::string& inputPath)
 {
-    const std::string& inputPath = args[2];
-    const std::string& outputPath = args[3];
+    std::string fileName = removePathFromFilename(inputPath);
+    return extractToChar(fileName, '.');
+}
+
+} // namespace
+
+int createClassReg(const CommandLine& line, std::ostream& err)
+{
+    // Narrowed, a wide name beyond U+00FF would give functions of some other, garbled name.
+    if (line.wide && !fitsLatin1(moduleNameOf(line.paths[2]))) {
+        err << "error, the module name of " << line.paths[2]
+            << " has characters beyond U+00FF, which the generated code cannot carry: rename "
+               "the file\n";
+        return 1;
+    }
     TagHeaderParser parser;
-    const std::unique_ptr<TagList> tags = parseModuleTags(parser, inputPath, err);
+    const std::unique_ptr<TagList> tags = parseModuleTags(parser, line, 2, err);
     if (!tags) {
         return 1;
     }
     if (!tags->hasTag(classesTag)) {
         err << "warning - no classes found. Proxy file created (with no actual registrations).\n";
     }
-    std::string fileName = removePathFromFilename(inputPath);
-    const std::string moduleName = extractToChar(fileName, '.');
+    const std::string moduleName = moduleNameOf(line.args[2]);
 
     std::string message;
     const std::string text = generateClassRegistration(*tags, moduleName, &message);
@@ -29,8 +44,8 @@ int createClassReg(const ArgumentList& args, std::ostream& err)
         return 1;
     }
     std::string reason;
-    if (!writeFileReplacing(outputPath, text, &reason)) {
-        return reportWriteFailure(outputPath, reason, err);
+    if (!writeFileReplacing(line.paths[3], text, &reason)) {
+        return reportWriteFailure(line.args[3], reason, err);
     }
     return 0;
 }

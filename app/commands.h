@@ -12,6 +12,18 @@ namespace Quorl {
 // One narrow string per process argument, the program path at index 0.
 using ArgumentList = std::vector<std::string>;
 
+// The process's arguments in the two forms the commands need.
+struct CommandLine
+{
+    // What messages, the module name and the generated text are made of.
+    ArgumentList args;
+    // The same arguments as the paths that open files (platform.h): from wide arguments
+    // their UTF-8, since narrowing loses what lies beyond U+00FF; otherwise `args` again.
+    ArgumentList paths;
+    // Whether the arguments came wide, so that narrowing may have changed them.
+    bool wide = false;
+};
+
 extern const char* const usageText;
 
 // Narrows a platform wide argument unit by unit: each unit becomes the byte of its low 8 bits.
@@ -20,6 +32,8 @@ std::string narrowArgument(std::wstring_view wide);
 
 ArgumentList argumentsFromWide(int argc, const wchar_t* const* argv);
 ArgumentList argumentsFromNarrow(int argc, const char* const* argv);
+CommandLine commandLineFromWide(int argc, const wchar_t* const* argv);
+CommandLine commandLineFromNarrow(int argc, const char* const* argv);
 
 // The whole process below its entry point: the argument list from `argv`, then runCommandLine.
 // Nothing escapes it: a failure that no command reports itself (memory running out while
@@ -29,11 +43,11 @@ int runMain(int argc, const wchar_t* const* argv, std::ostream& out, std::ostrea
 
 // Picks the command from args[1], checks the argument count and runs the command's driver.
 // Returns the process exit status.
-int runCommandLine(const ArgumentList& args, std::ostream& out, std::ostream& err);
+int runCommandLine(const CommandLine& line, std::ostream& out, std::ostream& err);
 
 // -createTagsInfo <InputFile> <OutputFile>
-int createTagsInfo(const ArgumentList& args, std::ostream& err);
+int createTagsInfo(const CommandLine& line, std::ostream& err);
 // -createClassReg <InputFile> <OutputFile> [ignored]
-int createClassReg(const ArgumentList& args, std::ostream& err);
+int createClassReg(const CommandLine& line, std::ostream& err);
 
 } // namespace Quorl

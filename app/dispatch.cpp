@@ -20,18 +20,18 @@ namespace {
 template <typename Char>
 int runGuarded(int argc, const Char* const* argv, std::ostream& out, std::ostream& err)
 {
-    ArgumentList args;
+    CommandLine line;
     try {
         if constexpr (sizeof(Char) == 1) {
-            args = argumentsFromNarrow(argc, argv);
+            line = commandLineFromNarrow(argc, argv);
         } else {
-            args = argumentsFromWide(argc, argv);
+            line = commandLineFromWide(argc, argv);
         }
-        return runCommandLine(args, out, err);
+        return runCommandLine(line, out, err);
     } catch (const std::bad_alloc&) {
         err << "error, out of memory";
-        if (args.size() > 2) {
-            err << " while processing " << pathForMessages(args[2]);
+        if (line.args.size() > 2) {
+            err << " while processing " << pathForMessages(line.args[2]);
         }
         err << "\n";
     } catch (const std::exception& failure) {
@@ -54,8 +54,9 @@ int runMain(int argc, const wchar_t* const* argv, std::ostream& out, std::ostrea
     return runGuarded(argc, argv, out, err);
 }
 
-int runCommandLine(const ArgumentList& args, std::ostream& out, std::ostream& err)
+int runCommandLine(const CommandLine& line, std::ostream& out, std::ostream& err)
 {
+    const ArgumentList& args = line.args;
     if (args.size() <= 1) {
         out << usageText;
         return 0;
@@ -63,14 +64,14 @@ int runCommandLine(const ArgumentList& args, std::ostream& out, std::ostream& er
     const std::string& command = args[1];
     if (command == "-createTagsInfo") {
         if (args.size() == 4) {
-            return createTagsInfo(args, err);
+            return createTagsInfo(line, err);
         }
         out << usageText;
         return 1;
     }
     if (command == "-createClassReg") {
         if (args.size() == 4 || args.size() == 5) {
-            return createClassReg(args, err);
+            return createClassReg(line, err);
         }
         out << usageText;
         return 1;

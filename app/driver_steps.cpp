@@ -4,10 +4,10 @@
 
 namespace Quorl {
 
-std::unique_ptr<TagList> parseModuleTags(TagHeaderParser& parser, const std::string& path,
-                                         std::ostream& err)
+std::unique_ptr<TagList> parseModuleTags(TagHeaderParser& parser, const CommandLine& line,
+                                         std::size_t index, std::ostream& err)
 {
-    std::unique_ptr<TagList> tags = parser.parseTagFile(path);
+    std::unique_ptr<TagList> tags = parser.parseTagFile(line.paths[index], line.args[index]);
     if (!tags || parser.errorFlag != 0) {
         err << "Parser error:\n" << parser.errorText;
         return nullptr;

@@ -3,16 +3,16 @@
 
 namespace Quorl {
 
-int createTagsInfo(const ArgumentList& args, std::ostream& err)
+int createTagsInfo(const CommandLine& line, std::ostream& err)
 {
     TagHeaderParser parser;
-    const std::unique_ptr<TagList> tags = parseModuleTags(parser, args[2], err);
+    const std::unique_ptr<TagList> tags = parseModuleTags(parser, line, 2, err);
     if (!tags) {
         return 1;
     }
     std::string reason;
-    if (!tags->writeTextToFile(args[3], &reason)) {
-        return reportWriteFailure(args[3], reason, err);
+    if (!tags->writeTextToFile(line.paths[3], &reason)) {
+        return reportWriteFailure(line.args[3], reason, err);
     }
     return 0;
 }

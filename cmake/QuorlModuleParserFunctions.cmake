@@ -144,15 +144,22 @@ function(_quorl_generate)
     set(stamp "${output}.stamp")
     # A target named as an argument, not as the command, is not replaced by its path.
     set(tool_path "${tool}")
+    set(emulator "")
     if(TARGET "${tool}")
         set(tool_path "$<TARGET_FILE:${tool}>")
+        get_target_property(imported "${tool}" IMPORTED)
+        if(NOT imported AND CMAKE_CROSSCOMPILING)
+            # Built here for the target: it runs through the emulator, if any (Wine, say).
+            set(emulator "${CMAKE_CROSSCOMPILING_EMULATOR}")
+        endif()
     endif()
     _quorl_regenerator(regenerate)
     if(regenerate)
         set(step ${regenerate} "${output}" "${stamp}" "${tool_path}" ${arg_COMMAND}
                  "${arg_TAGS}")
     else()
-        set(step "${CMAKE_COMMAND}" "-DTOOL=${tool_path}" "-DSWITCH=${arg_COMMAND}"
+        set(step "${CMAKE_COMMAND}" "-DEMULATOR=${emulator}" "-DTOOL=${tool_path}"
+                 "-DSWITCH=${arg_COMMAND}"
                  "-DTAGS=${arg_TAGS}" "-DOUTPUT=${output}" "-DSTAMP=${stamp}"
                  -P "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/QuorlModuleParserGenerate.cmake")
     endif()

@@ -2,12 +2,12 @@
 # _quorl_regenerator): runs the tool into a temporary file named as the tool names its own,
 # replaces the output only when the text differs, so that nothing recompiles for the same
 # text, and touches the stamp that records the run.
-#   cmake -DTOOL=<tool> -DSWITCH=<command> -DTAGS=<tag file> -DOUTPUT=<output>
-#         -DSTAMP=<stamp> -P QuorlModuleParserGenerate.cmake
+#   cmake [-DEMULATOR=<command>] -DTOOL=<tool> -DSWITCH=<command> -DTAGS=<tag file>
+#         -DOUTPUT=<output> -DSTAMP=<stamp> -P QuorlModuleParserGenerate.cmake
 get_filename_component(dir "${OUTPUT}" DIRECTORY)
 get_filename_component(name "${OUTPUT}" NAME)
 set(temporary "${dir}/.quorlModuleParser-${name}.tmp")
-execute_process(COMMAND "${TOOL}" "${SWITCH}" "${TAGS}" "${temporary}" RESULT_VARIABLE status)
+execute_process(COMMAND ${EMULATOR} "${TOOL}" "${SWITCH}" "${TAGS}" "${temporary}" RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
     file(REMOVE "${temporary}")
     # The tool's messages do not say which of many modules failed; this line does.

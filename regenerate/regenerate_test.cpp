@@ -1,7 +1,7 @@
 // quorlRegenerate's contract, through the built programs: replace only when the bytes differ,
 // touch the stamp, pass the tool's status and messages through, stop the tool when stopped,
 // and leave nothing behind.
-#include "process.h"
+#include "child_process.h"
 
 #include <gtest/gtest.h>
 

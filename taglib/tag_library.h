@@ -74,6 +74,8 @@ class TagHeaderParser
 {
 public:
     std::unique_ptr<TagList> parseTagFile(const std::string& path);
+    // The same, with `shownAs` standing for the path in messages and the list's source name.
+    std::unique_ptr<TagList> parseTagFile(const std::string& path, const std::string& shownAs);
     // The same parse over text already in memory; `sourceName` stands for the path in messages.
     std::unique_ptr<TagList> parseText(std::string_view text, const std::string& sourceName);
 

@@ -1,3 +1,4 @@
+#include "platform.h"
 #include "tag_library.h"
 #include "tag_syntax.h"
 
@@ -8,10 +9,6 @@
 #include <new>
 #include <stdexcept>
 #include <system_error>
-
-#ifndef _WIN32
-#include <unistd.h>
-#endif
 
 namespace Quorl {
 namespace {
@@ -44,18 +41,6 @@ std::string shownByte(char c)
 {
     const auto byte = static_cast<unsigned char>(c);
     return byte >= 0x21 && byte < 0x7F ? std::string(1, c) : hexByte(c);
-}
-
-std::uintmax_t physicalMemory()
-{
-#ifdef _SC_PHYS_PAGES
-    const long pages = sysconf(_SC_PHYS_PAGES);
-    const long pageSize = sysconf(_SC_PAGESIZE);
-    if (pages > 0 && pageSize > 0) {
-        return static_cast<std::uintmax_t>(pages) * static_cast<std::uintmax_t>(pageSize);
-    }
-#endif
-    return UINTMAX_MAX;
 }
 
 // Parses one tag file's text line by line into a TagList, collecting a message per bad line.
@@ -233,14 +218,14 @@ private:
 bool readWholeFile(const std::string& path, std::string* contents, std::string* reason)
 {
     errno = 0;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = openFile(path, "rb");
     if (file == nullptr) {
         *reason = std::strerror(errno);
         return false;
     }
     std::setvbuf(file, nullptr, _IONBF, 0);
     std::error_code sizeError;
-    const std::uintmax_t expected = std::filesystem::file_size(path, sizeError);
+    const std::uintmax_t expected = std::filesystem::file_size(fileSystemPath(path), sizeError);
     int error = 0;
     if (!sizeError && expected > physicalMemory()) {
         error = ENOMEM; // it could only be read by swapping, if at all
@@ -285,20 +270,26 @@ std::unique_ptr<TagList> TagHeaderParser::parseText(std::string_view text,
 
 std::unique_ptr<TagList> TagHeaderParser::parseTagFile(const std::string& path)
 {
+    return parseTagFile(path, path);
+}
+
+std::unique_ptr<TagList> TagHeaderParser::parseTagFile(const std::string& path,
+                                                       const std::string& shownAs)
+{
     std::string reason = std::strerror(ENOMEM);
     // Memory runs out on inputs like /dev/zero or a huge sparse file: that is this input's
     // fault on this machine, so it is reported like any other unreadable file.
     try {
         std::string text;
         if (readWholeFile(path, &text, &reason)) {
-            auto tags = std::make_unique<TagList>(removePathFromFilename(path), std::move(text));
-            parseInto(*tags, tags->text(), path);
+            auto tags = std::make_unique<TagList>(removePathFromFilename(shownAs), std::move(text));
+            parseInto(*tags, tags->text(), shownAs);
             return tags;
         }
     } catch (const std::bad_alloc&) {
     } catch (const std::length_error&) {
     }
-    errorText = pathForMessages(path) + ": error: cannot read file: " + reason + "\n";
+    errorText = pathForMessages(shownAs) + ": error: cannot read file: " + reason + "\n";
     errorFlag = 1;
     return nullptr;
 }

@@ -6,8 +6,10 @@
 #include <fstream>
 #include <vector>
 
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 using Quorl::TagHeaderParser;
 using namespace unit;
@@ -183,6 +185,10 @@ TEST(TagParser, UnreadableFiles)
     EXPECT_NE(parser.errorFlag, 0);
     EXPECT_EQ(parser.errorText, missing + ": error: cannot read file: No such file or directory\n");
 
+#ifdef _WIN32
+    fs::remove_all(dir);
+    GTEST_SKIP() << "the rest needs POSIX: a folder opened as a file, /proc, permission bits";
+#else
     EXPECT_EQ(parser.parseTagFile(dir.string()), nullptr);
     EXPECT_EQ(parser.errorText, dir.string() + ": error: cannot read file: Is a directory\n");
 
@@ -199,6 +205,7 @@ TEST(TagParser, UnreadableFiles)
                   locked.string() + ": error: cannot read file: Permission denied\n");
     }
     fs::remove_all(dir);
+#endif
 }
 
 TEST(TagParser, ReadsFilesOfAnySize)

@@ -1,7 +1,7 @@
 // Faults and hostile input, through the built executable: whatever happens, the file at the
 // output path is the old one or the complete new one, a reported failure leaves no temporary
 // file, and the message and exit status say what went wrong.
-#include "process.h"
+#include "child_process.h"
 
 #include <gtest/gtest.h>
 

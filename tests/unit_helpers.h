@@ -5,13 +5,12 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
-
-#include <unistd.h>
 
 namespace unit {
 
@@ -36,11 +35,18 @@ inline std::string readFile(const fs::path& path)
     return contents.str();
 }
 
+// Whether the tests run on Windows, where what needs POSIX is skipped, saying why.
+#ifdef _WIN32
+constexpr bool onWindows = true;
+#else
+constexpr bool onWindows = false;
+#endif
+
 // A fresh, empty directory for one test.
 inline fs::path scratchDir(const std::string& name)
 {
-    const fs::path dir =
-        fs::temp_directory_path() / ("quorl-unit-" + std::to_string(getpid()) + "-" + name);
+    static const std::string run = std::to_string(std::random_device()());
+    const fs::path dir = fs::temp_directory_path() / ("quorl-unit-" + run + "-" + name);
     fs::remove_all(dir);
     fs::create_directories(dir);
     return dir;

@@ -28,9 +28,13 @@ function(expect_nothing_to_build binary)
     endif()
 endfunction()
 
-# Runs <program> and fails unless its standard output equals the file <expected>.
+# Runs <program>, through the emulator command after <expected> if any, and fails unless its
+# standard output equals the file <expected> (a Windows program's "\r\n" read as "\n").
 function(expect_output program expected)
-    execute_process(COMMAND "${program}" RESULT_VARIABLE status OUTPUT_VARIABLE actual)
+    execute_process(COMMAND ${ARGN} "${program}" RESULT_VARIABLE status OUTPUT_VARIABLE actual)
+    if(ARGN)
+        string(REPLACE "\r\n" "\n" actual "${actual}")
+    endif()
     file(READ "${expected}" wanted)
     if(NOT status EQUAL 0 OR NOT actual STREQUAL wanted)
         message(FATAL_ERROR "${program} exited with ${status} and printed:\n${actual}\n"

@@ -1,12 +1,11 @@
-#include "process.h"
+// Child processes on POSIX: fork and exec, with the options the fault tests need.
+#include "child_process.h"
 
 #include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <system_error>
 #include <utility>
 
@@ -80,12 +79,6 @@ ProcessResult finishProcess(const Process& process)
     return result;
 }
 
-ProcessResult runProcess(const std::vector<std::string>& argv, const std::string& streamsDir,
-                         const ProcessOptions& options)
-{
-    return finishProcess(startProcess(argv, streamsDir, options));
-}
-
 std::filesystem::path makeScratchFolder(const std::string& prefix)
 {
     std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
@@ -95,20 +88,4 @@ std::filesystem::path makeScratchFolder(const std::string& prefix)
     }
     std::filesystem::permissions(pattern, std::filesystem::perms(0755));
     return pattern;
-}
-
-std::string readFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream contents;
-    contents << in.rdbuf();
-    return contents.str();
-}
-
-void writeFile(const std::filesystem::path& path, const std::string& contents)
-{
-    if (path.has_parent_path()) {
-        std::filesystem::create_directories(path.parent_path());
-    }
-    std::ofstream(path, std::ios::binary) << contents;
 }

@@ -1,11 +1,18 @@
 // Runs the built tool as a child process, as a build system would, for the command-line tests.
+// (child_process_posix.cpp and child_process_win32.cpp; ProcessOptions other than workDir are
+// POSIX's.)
 #pragma once
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+using ProcessId = void*; // the process's handle
+#else
 #include <sys/types.h>
+using ProcessId = pid_t;
+#endif
 
 struct ProcessOptions
 {
@@ -25,7 +32,7 @@ struct ProcessResult
 
 struct Process
 {
-    pid_t pid = -1;
+    ProcessId pid{};
     std::string outPath;
     std::string errPath;
 };

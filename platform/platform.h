@@ -1,0 +1,32 @@
+// What the tool asks of the system outside the output writer: how its narrow path strings reach
+// the file system, and how much memory there is. On POSIX a path is its bytes. On Windows the
+// system's paths are wide (UTF-16); the tool carries them as UTF-8 and widens them again only to
+// open a file, so no character is lost on the way.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace Quorl {
+
+// UTF-8 of a platform wide string (UTF-16 on Windows, UTF-32 elsewhere). An unpaired surrogate,
+// which Windows allows in names, gets the three bytes its value would have (WTF-8), so that
+// wideFromUtf8 gives it back.
+std::string utf8FromWide(std::wstring_view wide);
+// The inverse of utf8FromWide; a byte that starts no sequence becomes U+FFFD.
+std::wstring wideFromUtf8(std::string_view utf8);
+// Whether every character of the UTF-8 text is U+00FF or below.
+bool fitsLatin1(std::string_view utf8);
+
+// std::fopen for a path as the tool holds it.
+std::FILE* openFile(const std::string& path, const char* mode);
+// The same path for std::filesystem.
+std::filesystem::path fileSystemPath(const std::string& path);
+
+// The machine's physical memory in bytes, or UINTMAX_MAX where it cannot be told.
+std::uintmax_t physicalMemory();
+
+} // namespace Quorl
