@@ -19,16 +19,7 @@ if [ "$(id -u)" != 0 ]; then
 fi
 tools/ensure-packages.sh debootstrap
 
-# The first Debian archive and the first security archive among this machine's apt sources.
-archives=$(
-    {
-        cat /etc/apt/sources.list.d/*.sources 2>/dev/null | sed -n 's/^URIs:[[:space:]]*//p'
-        cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null |
-            sed -n 's/^deb[[:space:]]\{1,\}\(\[[^]]*\][[:space:]]*\)\{0,1\}\([^[:space:]]*\).*/\2/p'
-    } | tr ' ' '\n' | grep -v '^$'
-)
-mirror=$(echo "$archives" | grep -v security | head -n 1)
-security=$(echo "$archives" | grep security | head -n 1)
+. tools/debian-archives.sh
 if [ -z "$mirror" ]; then
     echo "fresh-machine check: no Debian mirror in this machine's apt sources" >&2
     exit 1
