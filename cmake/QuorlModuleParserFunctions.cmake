@@ -51,10 +51,11 @@ function(_quorl_tool out_var)
     set(${out_var} "${resolved}" PARENT_SCOPE)
 endfunction()
 
-# The package's quorlRegenerate, or empty where the CMake script beside this file must do: on other hosts, when
-# it is built in this tree for a target other than the build host, when the tool is given by
-# QUORL_MODULE_PARSER_EXECUTABLE (the package found may be the target's, whose programs cannot
-# run here), and when QUORL_REGENERATE_WITH_CMAKE (for the tests of the script) asks for it.
+# The package's quorlRegenerate, or empty where the CMake script beside this file must do: on
+# other hosts, when it is built in this tree for a target other than the build host, when the
+# tool is given by QUORL_MODULE_PARSER_EXECUTABLE (the package found may be the target's, whose
+# programs cannot run here), and when QUORL_REGENERATE_WITH_CMAKE (for the tests of the script)
+# asks for it.
 function(_quorl_regenerator out_var)
     set(${out_var} "" PARENT_SCOPE)
     if(NOT CMAKE_HOST_UNIX OR NOT TARGET QuorlModuleParser::quorlRegenerate

@@ -7,7 +7,8 @@
 get_filename_component(dir "${OUTPUT}" DIRECTORY)
 get_filename_component(name "${OUTPUT}" NAME)
 set(temporary "${dir}/.quorlModuleParser-${name}.tmp")
-execute_process(COMMAND ${EMULATOR} "${TOOL}" "${SWITCH}" "${TAGS}" "${temporary}" RESULT_VARIABLE status)
+execute_process(COMMAND ${EMULATOR} "${TOOL}" "${SWITCH}" "${TAGS}" "${temporary}"
+                RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
     file(REMOVE "${temporary}")
     # The tool's messages do not say which of many modules failed; this line does.
