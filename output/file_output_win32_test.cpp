@@ -48,6 +48,13 @@ TEST(FileOutputWindows, ReplacesAllOrNothingKeepingAttributes)
     ASSERT_TRUE(Quorl::writeFileReplacing(folder + "/sub\\mixed.cpp", "mixed\n", &reason))
         << reason;
     EXPECT_EQ(readFile(dir / "sub" / "mixed.cpp"), "mixed\n");
+
+    // A device takes the text in place, with no temporary file beside it.
+    const fs::path previous = fs::current_path();
+    fs::current_path(dir / "sub");
+    EXPECT_TRUE(Quorl::writeFileReplacing("NUL", "discarded\n", &reason)) << reason;
+    fs::current_path(previous);
+    EXPECT_EQ(namesIn(dir / "sub"), std::vector<std::string>{"mixed.cpp"});
     fs::remove_all(dir);
 }
 
