@@ -48,7 +48,7 @@ char32_t nextCharacter(std::string_view utf8, std::size_t* i)
         return lead;
     }
     const int length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
-    if (length == 0 || length > 4 || *i + static_cast<std::size_t>(length - 1) > utf8.size()) {
+    if (length == 0 || *i + static_cast<std::size_t>(length - 1) > utf8.size()) {
         return replacement;
     }
     auto c = static_cast<char32_t>(lead & (0x7F >> length));

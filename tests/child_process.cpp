@@ -1,8 +1,19 @@
 #include "child_process.h"
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+
+Process processWithStreamsIn(const std::string& streamsDir)
+{
+    static std::atomic<int> counter{0};
+    const std::string stem = streamsDir + "/process" + std::to_string(counter++);
+    Process process;
+    process.outPath = stem + ".out";
+    process.errPath = stem + ".err";
+    return process;
+}
 
 ProcessResult runProcess(const std::vector<std::string>& argv, const std::string& streamsDir,
                          const ProcessOptions& options)

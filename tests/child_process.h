@@ -39,6 +39,9 @@ struct Process
 
 // Starts `argv` (argv[0] the program's path) with its standard output and error streams going to
 // files in `streamsDir`.
+// A process not yet started, with the paths of its stream files in `streamsDir` chosen
+// (for the platform files).
+Process processWithStreamsIn(const std::string& streamsDir);
 Process startProcess(const std::vector<std::string>& argv, const std::string& streamsDir,
                      const ProcessOptions& options = {});
 ProcessResult finishProcess(const Process& process);

@@ -1,7 +1,6 @@
 // Child processes on POSIX: fork and exec, with the options the fault tests need.
 #include "child_process.h"
 
-#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -56,11 +55,7 @@ constexpr uid_t nobody = 65534;
 Process startProcess(const std::vector<std::string>& argv, const std::string& streamsDir,
                      const ProcessOptions& options)
 {
-    static std::atomic<int> counter{0};
-    const std::string stem = streamsDir + "/process" + std::to_string(counter++);
-    Process process;
-    process.outPath = stem + ".out";
-    process.errPath = stem + ".err";
+    Process process = processWithStreamsIn(streamsDir);
     process.pid = fork();
     if (process.pid == 0) {
         execChild(argv, process, options);

@@ -3,7 +3,6 @@
 #include "child_process.h"
 #include "platform.h"
 
-#include <atomic>
 #include <random>
 
 #include <windows.h>
@@ -53,11 +52,7 @@ std::string withoutCarriageReturns(std::string text)
 Process startProcess(const std::vector<std::string>& argv, const std::string& streamsDir,
                      const ProcessOptions& options)
 {
-    static std::atomic<int> counter{0};
-    const std::string stem = streamsDir + "/process" + std::to_string(counter++);
-    Process process;
-    process.outPath = stem + ".out";
-    process.errPath = stem + ".err";
+    Process process = processWithStreamsIn(streamsDir);
     if (options.unprivileged || options.fileSizeLimit >= 0 || options.ignoreFileSizeSignal ||
         options.memoryLimit >= 0) {
         return process; // finishProcess reports it as a failure to start
