@@ -3,123 +3,122 @@
 // is moved into place. Devices (NUL, CON) and pipes are written in place. Paths are the tool's
 // UTF-8 (platform.h), opened through their wide form.
 #include "file_output.h"
-#include "file_output_testing.h"
 #include "platform.h"
 #include "temporary_name.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <initializer_list>
 #include <system_error>
+#include <utility>
 
 #include <windows.h>
 
 namespace Quorl {
-
 namespace {
 
 // The reason a POSIX system gives for the same failure, so that messages read alike on both.
 std::string reasonFor(DWORD error)
 {
-    switch (error) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_DRIVE:
-    case ERROR_BAD_NETPATH:
-    case ERROR_BAD_NET_NAME:
-        return std::strerror(ENOENT);
-    case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-    case ERROR_UNABLE_TO_REMOVE_REPLACED:
-    case ERROR_UNABLE_TO_MOVE_REPLACEMENT:
-    case ERROR_UNABLE_TO_MOVE_REPLACEMENT_2:
-        return std::strerror(EACCES);
-    case ERROR_WRITE_PROTECT:
-        return std::strerror(EROFS);
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-        return std::strerror(ENOSPC);
-    case ERROR_FILENAME_EXCED_RANGE:
-        return std::strerror(ENAMETOOLONG);
-    case ERROR_INVALID_NAME:
-    case ERROR_BAD_PATHNAME:
-    case ERROR_DIRECTORY:
-        return std::strerror(EINVAL);
-    default:
-        return std::system_category().message(static_cast<int>(error));
+    const std::pair<int, std::initializer_list<DWORD>> posixErrors[] = {
+        {ENOENT,
+         {ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_INVALID_DRIVE, ERROR_BAD_NETPATH,
+          ERROR_BAD_NET_NAME}},
+        {EACCES,
+         {ERROR_ACCESS_DENIED, ERROR_SHARING_VIOLATION, ERROR_LOCK_VIOLATION,
+          ERROR_UNABLE_TO_REMOVE_REPLACED, ERROR_UNABLE_TO_MOVE_REPLACEMENT,
+          ERROR_UNABLE_TO_MOVE_REPLACEMENT_2}},
+        {EROFS, {ERROR_WRITE_PROTECT}},
+        {ENOSPC, {ERROR_DISK_FULL, ERROR_HANDLE_DISK_FULL}},
+        {ENAMETOOLONG, {ERROR_FILENAME_EXCED_RANGE}},
+        {EINVAL, {ERROR_INVALID_NAME, ERROR_BAD_PATHNAME, ERROR_DIRECTORY}}};
+    for (const auto& [posix, windows] : posixErrors) {
+        if (std::find(windows.begin(), windows.end(), error) != windows.end()) {
+            return std::strerror(posix);
+        }
     }
+    return std::system_category().message(static_cast<int>(error));
 }
 
-bool writeAll(HANDLE file, std::string_view contents)
+DWORD succeeded(BOOL done)
 {
-    while (!contents.empty()) {
-        const DWORD chunk =
-            static_cast<DWORD>(contents.size() < (1u << 30) ? contents.size() : (1u << 30));
+    return done ? ERROR_SUCCESS : GetLastError();
+}
+
+HANDLE openFile(const std::wstring& path, DWORD access, DWORD share, DWORD disposition)
+{
+    return CreateFileW(path.c_str(), access, share, nullptr, disposition,
+                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+// Opens `path` as it is with `access`, sharing everything: ERROR_SUCCESS and its type, or why not.
+DWORD probe(const std::wstring& path, DWORD access, DWORD* type)
+{
+    const HANDLE file = openFile(
+        path, access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
+    if (file == INVALID_HANDLE_VALUE) {
+        return GetLastError();
+    }
+    *type = GetFileType(file);
+    CloseHandle(file);
+    return ERROR_SUCCESS;
+}
+
+// Writes the text to `file`, then closes it: ERROR_SUCCESS, or the first error.
+DWORD writeAndClose(HANDLE file, std::string_view contents, bool flush)
+{
+    DWORD error = ERROR_SUCCESS;
+    while (!contents.empty() && error == ERROR_SUCCESS) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(contents.size(), 1u << 30));
         DWORD written = 0;
-        if (!WriteFile(file, contents.data(), chunk, &written, nullptr) || written == 0) {
-            return false;
-        }
+        error =
+            succeeded(WriteFile(file, contents.data(), chunk, &written, nullptr) && written > 0);
         contents.remove_prefix(written);
     }
-    return true;
-}
-
-// Whether `target` names something other than a file on disk: a device or a pipe.
-bool isDeviceOrPipe(const std::wstring& target)
-{
-    const HANDLE probe =
-        CreateFileW(target.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (probe == INVALID_HANDLE_VALUE) {
-        return false;
+    if (error == ERROR_SUCCESS && flush && !FlushFileBuffers(file)) {
+        error = GetLastError();
     }
-    const DWORD type = GetFileType(probe);
-    CloseHandle(probe);
-    return type != FILE_TYPE_DISK;
-}
-
-// Whether another handle's sharing mode lets the file be replaced.
-bool isReplaceable(const std::wstring& target)
-{
-    const HANDLE probe = CreateFileW(target.c_str(), GENERIC_READ | DELETE,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (probe == INVALID_HANDLE_VALUE) {
-        return GetLastError() != ERROR_SHARING_VIOLATION;
-    }
-    CloseHandle(probe);
-    return true;
-}
-
-bool writeInPlace(const std::wstring& target, std::string_view contents, std::string* reason)
-{
-    const HANDLE file =
-        CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        *reason = reasonFor(GetLastError());
-        return false;
-    }
-    const bool ok = writeAll(file, contents);
-    const DWORD error = GetLastError();
     CloseHandle(file);
-    if (!ok) {
-        *reason = reasonFor(error);
-    }
-    return ok;
+    return error;
 }
 
 // `path` made absolute: Wine's ReplaceFileW takes no relative paths.
 std::wstring fullPath(const std::wstring& path)
 {
-    const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    std::wstring full(size, L'\0');
-    const DWORD length = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
-    if (size == 0 || length >= size) {
-        return path;
+    std::wstring full(GetFullPathNameW(path.c_str(), 0, nullptr, nullptr), L'\0');
+    const DWORD length =
+        GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    return full.empty() || length >= full.size() ? path : full.substr(0, length);
+}
+
+DWORD replace(const std::wstring& target, DWORD attributes, std::string_view contents)
+{
+    const std::wstring temporary =
+        target.substr(0, target.find_last_of(L"/\\") + 1) + wideFromUtf8(randomTemporaryName(""));
+    const HANDLE file = openFile(temporary, GENERIC_WRITE, 0, CREATE_NEW);
+    if (file == INVALID_HANDLE_VALUE) {
+        return GetLastError();
     }
-    full.resize(length);
-    return full;
+    DWORD error = writeAndClose(file, contents, true);
+    // A new output is moved into place, unless another process made one meanwhile.
+    if (error == ERROR_SUCCESS && attributes == INVALID_FILE_ATTRIBUTES) {
+        error = succeeded(MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH));
+    }
+    if ((error == ERROR_SUCCESS && attributes != INVALID_FILE_ATTRIBUTES) ||
+        error == ERROR_ALREADY_EXISTS) {
+        // ReplaceFileW carries the attributes over on Windows, not on Wine.
+        SetFileAttributesW(temporary.c_str(), attributes == INVALID_FILE_ATTRIBUTES
+                                                  ? FILE_ATTRIBUTE_NORMAL
+                                                  : attributes);
+        error = succeeded(ReplaceFileW(
+            target.c_str(), temporary.c_str(), nullptr,
+            REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr, nullptr));
+    }
+    if (error != ERROR_SUCCESS) {
+        DeleteFileW(temporary.c_str());
+    }
+    return error;
 }
 
 } // namespace
@@ -133,57 +132,27 @@ bool writeFileReplacing(const std::string& path, std::string_view contents, std:
         *reason = std::strerror(EISDIR);
         return false;
     }
-    if (isDeviceOrPipe(target)) {
-        return writeInPlace(target, contents, reason);
+    // Devices and pipes take the text in place. Files that cannot be replaced (read-only, or
+    // open elsewhere without sharing) are refused before any temporary file exists: ReplaceFileW
+    // can leave one of its own behind (Wine's does).
+    DWORD type = FILE_TYPE_DISK;
+    probe(target, 0, &type);
+    DWORD error = ERROR_SUCCESS;
+    if (type != FILE_TYPE_DISK) {
+        const HANDLE file =
+            openFile(target, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+        error =
+            file == INVALID_HANDLE_VALUE ? GetLastError() : writeAndClose(file, contents, false);
+    } else if (exists && ((attributes & FILE_ATTRIBUTE_READONLY) != 0 ||
+                          probe(target, GENERIC_READ | DELETE, &type) == ERROR_SHARING_VIOLATION)) {
+        error = ERROR_ACCESS_DENIED;
+    } else {
+        error = replace(target, attributes, contents);
     }
-    // Refused before any temporary file exists: ReplaceFileW can leave one of its own behind
-    // (Wine's does) when the file is read-only or open without sharing.
-    if (exists && ((attributes & FILE_ATTRIBUTE_READONLY) != 0 || !isReplaceable(target))) {
-        *reason = std::strerror(EACCES);
-        return false;
-    }
-    const std::size_t slash = path.find_last_of("/\\");
-    const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-    std::wstring temporary;
-    HANDLE file = INVALID_HANDLE_VALUE;
-    DWORD error = ERROR_FILE_EXISTS;
-    for (int attempt = 0; attempt < attemptsAtAName && error == ERROR_FILE_EXISTS; ++attempt) {
-        temporary = fullPath(wideFromUtf8(randomTemporaryName(folder)));
-        file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-        error = file == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
-    }
-    if (file == INVALID_HANDLE_VALUE) {
-        *reason = reasonFor(error);
-        return false;
-    }
-    bool ok = writeAll(file, contents) && FlushFileBuffers(file);
-    error = ok ? ERROR_SUCCESS : GetLastError();
-    CloseHandle(file);
-    if (ok && !exists) {
-        ok = MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
-        error = ok ? ERROR_SUCCESS : GetLastError();
-    }
-    // Also when another process made the output meanwhile.
-    if ((ok && exists) || error == ERROR_ALREADY_EXISTS) {
-        // ReplaceFileW carries the attributes over on Windows, not on Wine.
-        SetFileAttributesW(temporary.c_str(), exists ? attributes : FILE_ATTRIBUTE_NORMAL);
-        ok = ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
-                          REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr,
-                          nullptr);
-        error = ok ? ERROR_SUCCESS : GetLastError();
-    }
-    if (!ok) {
-        DeleteFileW(temporary.c_str());
+    if (error != ERROR_SUCCESS) {
         *reason = reasonFor(error);
     }
-    return ok;
-}
-
-bool writeFileReplacingThroughNamedFile(const std::string& path, std::string_view contents,
-                                        std::string* reason)
-{
-    return writeFileReplacing(path, contents, reason);
+    return error == ERROR_SUCCESS;
 }
 
 } // namespace Quorl

@@ -1,0 +1,87 @@
+// Linux's answers to file_output_posix.h.
+#include "file_output_posix.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <linux/magic.h>
+#include <sys/ioctl.h>
+#include <sys/vfs.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+namespace Quorl::posix {
+namespace {
+
+// An extended attribute's value, and the list of a file's attribute names, take at most 64 KiB
+// (XATTR_SIZE_MAX, XATTR_LIST_MAX).
+constexpr std::size_t attributeLimit = 65536;
+
+// The names of the extended attributes of `fd`, each ended by a NUL.
+bool attributeNames(int fd, std::string* names)
+{
+    names->resize(attributeLimit);
+    const ssize_t size = flistxattr(fd, names->data(), names->size());
+    names->resize(static_cast<std::size_t>(std::max<ssize_t>(size, 0)));
+    return size >= 0 || errno == ENOTSUP; // a file system without them
+}
+
+// Calls `use(name)` for each name of the list until it returns false.
+template <typename Use> bool forEachName(const std::string& names, Use use)
+{
+    for (const char* name = names.c_str(); name < names.c_str() + names.size();
+         name += std::strlen(name) + 1) {
+        if (!use(name)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+int fileFlags(int fd)
+{
+    int flags = 0;
+    return ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 ? flags : 0;
+}
+
+} // namespace
+
+bool holdsOpenFileLinks(const std::string& folder)
+{
+    struct statfs fileSystem = {};
+    return statfs(folder.c_str(), &fileSystem) == 0 && fileSystem.f_type == PROC_SUPER_MAGIC;
+}
+
+bool isAppendOnlyFolder(const std::string& folder)
+{
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int flags = fd < 0 ? 0 : fileFlags(fd);
+    close(fd);
+    return (flags & FS_APPEND_FL) != 0;
+}
+
+bool copyExtendedAttributes(int from, int to)
+{
+    std::string names;
+    std::string present;
+    std::string value(attributeLimit, '\0');
+    const auto set = [&](const char* name) {
+        const ssize_t size = fgetxattr(from, name, value.data(), value.size());
+        return size >= 0 &&
+               fsetxattr(to, name, value.data(), static_cast<std::size_t>(size), 0) == 0;
+    };
+    // What the new file got from its folder (a default ACL, say) goes first.
+    const auto remove = [&](const char* name) { return fremovexattr(to, name) == 0; };
+    const int wanted = fileFlags(from) & FS_FL_USER_MODIFIABLE;
+    int flags = (fileFlags(to) & ~FS_FL_USER_MODIFIABLE) | wanted;
+    return attributeNames(from, &names) && attributeNames(to, &present) &&
+           forEachName(present, remove) && forEachName(names, set) &&
+           ((fileFlags(to) & FS_FL_USER_MODIFIABLE) == wanted ||
+            (ioctl(to, FS_IOC_SETFLAGS, &flags) == 0 &&
+             (fileFlags(to) & FS_FL_USER_MODIFIABLE) == wanted));
+}
+
+} // namespace Quorl::posix

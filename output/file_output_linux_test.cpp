@@ -1,0 +1,229 @@
+// The writer's Linux rows, run over the writer as built here and over its portable form
+// (QUORL_PORTABLE_WRITER), which knows no extended attributes, file flags or append-only folders.
+#include "file_output.h"
+#include "unit_helpers.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <initializer_list>
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+using namespace unit;
+
+namespace {
+
+#ifdef QUORL_PORTABLE_WRITER
+constexpr bool extended = false;
+#else
+constexpr bool extended = true;
+#endif
+
+std::string bytesOf(std::uint32_t value, std::size_t size)
+{
+    std::string bytes;
+    for (std::size_t i = 0; i < size; ++i) {
+        bytes += static_cast<char>((value >> (8 * i)) & 0xFF);
+    }
+    return bytes;
+}
+
+// A POSIX ACL as the system keeps it in system.posix_acl_*: {tag, permissions, id} entries.
+std::string acl(std::initializer_list<std::array<std::uint32_t, 3>> entries)
+{
+    std::string bytes = bytesOf(2, 4);
+    for (const auto& [tag, permissions, id] : entries) {
+        bytes += bytesOf(tag, 2) + bytesOf(permissions, 2) + bytesOf(id, 4);
+    }
+    return bytes;
+}
+constexpr std::uint32_t anyId = 0xFFFFFFFF;
+const std::string someAcl =
+    acl({{0x01, 6, anyId}, {0x02, 6, 1234}, {0x04, 4, anyId}, {0x10, 6, anyId}, {0x20, 4, anyId}});
+
+int flagsOf(const fs::path& path)
+{
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int flags = 0;
+    ioctl(fd, FS_IOC_GETFLAGS, &flags);
+    close(fd);
+    return flags & FS_FL_USER_MODIFIABLE;
+}
+
+bool setFlags(const fs::path& path, int flags)
+{
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const bool set = ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    close(fd);
+    return set;
+}
+
+// Owner, group, mode and, from the writer that keeps them, extended attributes and flags.
+std::string describe(const fs::path& path)
+{
+    struct stat status = {};
+    stat(path.c_str(), &status);
+    std::string text = std::to_string(status.st_uid) + ":" + std::to_string(status.st_gid) +
+                       " mode " + std::to_string(status.st_mode & 07777);
+    if (!extended) {
+        return text;
+    }
+    std::string names(listxattr(path.c_str(), nullptr, 0), '\0');
+    names.resize(static_cast<std::size_t>(listxattr(path.c_str(), names.data(), names.size())));
+    for (const char* name = names.c_str(); name < names.c_str() + names.size();
+         name += std::strlen(name) + 1) {
+        std::string value(getxattr(path.c_str(), name, nullptr, 0), '\0');
+        getxattr(path.c_str(), name, value.data(), value.size());
+        text += std::string(" ") + name + "=";
+        for (const char c : value) {
+            text += std::to_string(static_cast<unsigned char>(c)) + ",";
+        }
+    }
+    return text + " flags " + std::to_string(flagsOf(path));
+}
+
+// The same file written by the writer and by a plain truncating write ends alike: what a plain
+// write keeps, a replacement keeps, and what the system drops on a write goes in both.
+TEST(FileOutputLinux, KeepsWhatAPlainWriteKeeps)
+{
+    const bool root = geteuid() == 0;
+    struct Row
+    {
+        const char* name;
+        bool needsRoot;
+        std::function<bool(const fs::path&)> prepare; // false: the system here refused
+    };
+    const std::vector<Row> rows = {
+        {"ACL, user attribute, flags nodump and noatime", false,
+         [](const fs::path& file) {
+             return setxattr(file.c_str(), "system.posix_acl_access", someAcl.data(),
+                             someAcl.size(), 0) == 0 &&
+                    setxattr(file.c_str(), "user.note", "kept", 4, 0) == 0 &&
+                    setFlags(file, FS_NODUMP_FL | FS_NOATIME_FL);
+         }},
+        {"set-user-ID", false,
+         [](const fs::path& file) { return chmod(file.c_str(), 04755) == 0; }},
+        {"set-group-ID, group may execute", false,
+         [](const fs::path& file) { return chmod(file.c_str(), 02775) == 0; }},
+        {"another user's file with a file capability", true,
+         [](const fs::path& file) {
+             // VFS_CAP_REVISION_2 with the effective flag, CAP_NET_RAW permitted.
+             const std::string capability =
+                 bytesOf(0x02000001, 4) + bytesOf(1u << 13, 4) + std::string(12, '\0');
+             return chown(file.c_str(), 4321, 4321) == 0 &&
+                    setxattr(file.c_str(), "security.capability", capability.data(),
+                             capability.size(), 0) == 0;
+         }},
+    };
+    const fs::path dir = scratchDir("output-keeps");
+    int index = 0;
+    for (const Row& row : rows) {
+        if (row.needsRoot && !root) {
+            std::cout << "row '" << row.name << "' skipped: it needs root\n";
+            continue;
+        }
+        const fs::path rowDir = dir / std::to_string(index++);
+        fs::create_directory(rowDir);
+        const fs::path plain = rowDir / "plain";
+        const fs::path written = rowDir / "written";
+        for (const fs::path& file : {plain, written}) {
+            std::ofstream(file) << "old text\n";
+            ASSERT_TRUE(row.prepare(file)) << row.name << ": " << std::strerror(errno);
+        }
+        // A default ACL on the folder goes to new files, so to the replacement too, but a plain
+        // write gives none to an existing file.
+        const std::string defaultAcl = acl({{0x01, 7, anyId},
+                                            {0x02, 7, 1234},
+                                            {0x04, 5, anyId},
+                                            {0x10, 7, anyId},
+                                            {0x20, 5, anyId}});
+        ASSERT_EQ(setxattr(rowDir.c_str(), "system.posix_acl_default", defaultAcl.data(),
+                           defaultAcl.size(), 0),
+                  0);
+
+        std::ofstream(plain, std::ios::trunc) << "new text\n";
+        std::string reason;
+        ASSERT_TRUE(Quorl::writeFileReplacing(written.string(), "new text\n", &reason)) << reason;
+        EXPECT_EQ(readFile(written), "new text\n");
+        EXPECT_EQ(describe(written), describe(plain)) << row.name;
+        EXPECT_EQ(std::distance(fs::directory_iterator(rowDir), fs::directory_iterator()), 2);
+    }
+    fs::remove_all(dir);
+}
+
+// Paths ending in a separator, and links longer than a path may be.
+TEST(FileOutputLinux, PathsAsAPlainWriteResolvesThem)
+{
+    const fs::path dir = scratchDir("output-paths");
+    std::ofstream(dir / "file") << "old\n";
+    std::string reason;
+    for (const char* name : {"missing/", "file/"}) {
+        EXPECT_FALSE(Quorl::writeFileReplacing((dir / name).string(), "x", &reason)) << name;
+        EXPECT_EQ(reason, "Is a directory") << name;
+    }
+
+    // A link whose target is 4,000 bytes of folders: from the link's folder the target is
+    // replaced, the link staying a link; past the longest path the system names, it is written
+    // in place.
+    std::string deep;
+    for (int level = 0; level < 16; ++level) {
+        deep += std::string(249, static_cast<char>('a' + level)) + "/";
+    }
+    const fs::path previous = fs::current_path();
+    fs::current_path(dir);
+    fs::create_directories(deep);
+    std::ofstream(deep + "target") << "old\n";
+    const fs::path linkFolder = std::string(200, 'l');
+    fs::create_directory(linkFolder);
+    fs::create_symlink("../" + deep + "target", linkFolder / "link");
+    fs::create_symlink(deep + "target", "link");
+    struct stat before = {};
+    stat((deep + "target").c_str(), &before);
+    for (const fs::path& link : {fs::path("link"), linkFolder / "link"}) {
+        ASSERT_TRUE(Quorl::writeFileReplacing(link.string(), link.string(), &reason)) << reason;
+        EXPECT_EQ(readFile(deep + "target"), link.string());
+        EXPECT_TRUE(fs::is_symlink(link));
+        struct stat after = {};
+        stat((deep + "target").c_str(), &after);
+        EXPECT_EQ(after.st_ino == before.st_ino, link != "link") << link.string().size();
+        before = after;
+    }
+    fs::current_path(previous);
+    fs::remove_all(dir);
+}
+
+// Entries of an append-only folder cannot be renamed or removed: the writer writes in place
+// there, and leaves nothing behind.
+TEST(FileOutputLinux, AppendOnlyFolders)
+{
+    if (!extended) {
+        GTEST_SKIP() << "the portable writer knows no append-only folders";
+    }
+    const fs::path dir = scratchDir("output-append-only");
+    std::ofstream(dir / "out") << "old\n";
+    if (!setFlags(dir, FS_APPEND_FL)) {
+        fs::remove_all(dir);
+        GTEST_SKIP() << "chattr +a refused (it needs root and ext4 or the like): "
+                     << std::strerror(errno);
+    }
+    std::string reason;
+    for (const char* name : {"out", "out", "new"}) {
+        EXPECT_TRUE(Quorl::writeFileReplacing((dir / name).string(), "text\n", &reason)) << reason;
+        EXPECT_EQ(readFile(dir / name), "text\n");
+    }
+    setFlags(dir, 0);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
+    fs::remove_all(dir);
+}
+
+} // namespace
