@@ -1,5 +1,6 @@
 #include "class_registration.h"
 #include "qt_versions.h"
+#include "tag_library.h"
 
 #include <QString>
 #include <QStringView>
@@ -9,10 +10,8 @@ namespace {
 
 std::string entryMessage(std::uint64_t index, const char* fault, std::string_view value)
 {
-    std::string message = "Error: class entry " + std::to_string(index) + fault + "\nentry: ";
-    message += value;
-    message += '\n';
-    return message;
+    return "Error: class entry " + std::to_string(index) + fault +
+           "\nentry: " + quotedForMessages(value) + "\n";
 }
 
 // Case-insensitive comparison agrees with lower-casing first for text from Latin-1: no

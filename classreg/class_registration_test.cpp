@@ -85,6 +85,11 @@ TEST(ClassEntryGrammar, RefusesWithTheExactMessage)
          "Shape\t \n"},
         {std::numeric_limits<std::uint64_t>::max(), "a b",
          "Error: class entry 18446744073709551615 is invalid\nentry: a b\n"},
+        // Up to 200 bytes a value is repeated whole; beyond, its first 200 bytes and "...".
+        {8, "a " + std::string(198, 'x'),
+         "Error: class entry 8 is invalid\nentry: a " + std::string(198, 'x') + "\n"},
+        {9, "a " + std::string(20 << 20, 'x'),
+         "Error: class entry 9 is invalid\nentry: a " + std::string(198, 'x') + "...\n"},
     };
     for (const Refused& c : cases) {
         ClassEntry entry;

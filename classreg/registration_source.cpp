@@ -1,4 +1,5 @@
 #include "class_registration.h"
+#include "platform.h"
 #include "tag_library.h"
 
 #include <initializer_list>
@@ -48,13 +49,15 @@ template <typename Use> bool forEachEntry(const TagList& tags, std::string* mess
 std::string generateClassRegistration(const TagList& tags, const std::string& moduleName,
                                       std::string* message)
 {
-    // Reserved for the most the lines can take (a value's words are at most its bytes), so the
-    // text is never copied to grow; pages reserved but not written cost nothing.
+    // Reserved for the most the lines can take (a value's three lines take at most three times
+    // its bytes and 57 more), so the text is never copied to grow; pages reserved but not
+    // written cost nothing. The tag file's text is held meanwhile.
     std::size_t bound = 128 + 2 * moduleName.size();
     tags.visitValues(classesTag, [&](std::string_view value) {
-        bound += 62 + 4 * value.size();
+        bound += 57 + 3 * value.size();
         return true;
     });
+    needMemory(tags.text().size() + bound);
     std::string text;
     text.reserve(bound);
     text += banner;

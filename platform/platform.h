@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <new>
 #include <string>
 #include <string_view>
 
@@ -26,7 +27,17 @@ std::FILE* openFile(const std::string& path, const char* mode);
 // The same path for std::filesystem.
 std::filesystem::path fileSystemPath(const std::string& path);
 
-// The machine's physical memory in bytes, or UINTMAX_MAX where it cannot be told.
-std::uintmax_t physicalMemory();
+// The most memory the run may have, in bytes: the least of the machine's memory, the limit of
+// its control group (Linux, where exceeding it gets the process killed without a word) and the
+// address-space limit; UINTMAX_MAX where none can be told.
+std::uintmax_t memoryLimit();
+// Throws std::bad_alloc when the run would need more than memoryLimit() for `bytes`: an input
+// that could only be handled by swapping, if at all, is that input's fault on this machine.
+inline void needMemory(std::uintmax_t bytes)
+{
+    if (bytes > memoryLimit()) {
+        throw std::bad_alloc();
+    }
+}
 
 } // namespace Quorl

@@ -1,5 +1,10 @@
 #include "platform.h"
 
+#include <algorithm>
+#include <fstream>
+#include <vector>
+
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace Quorl {
@@ -14,16 +19,61 @@ std::filesystem::path fileSystemPath(const std::string& path)
     return path;
 }
 
-std::uintmax_t physicalMemory()
+namespace {
+
+// The least memory limit of the process's control groups and their parents, version 2
+// ("0::<group>") and version 1 ("<n>:memory:<group>"); on systems without them the files are
+// not there.
+std::uintmax_t controlGroupLimit()
 {
+    std::uintmax_t least = UINTMAX_MAX;
+    std::ifstream groups("/proc/self/cgroup");
+    for (std::string line; std::getline(groups, line);) {
+        const std::size_t first = line.find(':');
+        const std::size_t second = line.find(':', first + 1);
+        if (second == std::string::npos) {
+            continue;
+        }
+        const std::string controllers = "," + line.substr(first + 1, second - first - 1) + ",";
+        std::vector<std::string> files;
+        if (controllers == ",,") {
+            files = {"/sys/fs/cgroup/@/memory.max", "/sys/fs/cgroup/unified/@/memory.max"};
+        } else if (controllers.find(",memory,") != std::string::npos) {
+            files = {"/sys/fs/cgroup/memory/@/memory.limit_in_bytes"};
+        }
+        for (std::string group = line.substr(second + 1); !files.empty();
+             group = group.substr(0, group.rfind('/'))) {
+            for (std::string file : files) {
+                std::uintmax_t limit = UINTMAX_MAX;
+                std::ifstream(file.replace(file.find('@'), 1, group)) >> limit; // "max": none
+                least = std::min(least, limit);
+            }
+            if (group.empty()) {
+                break;
+            }
+        }
+    }
+    return least;
+}
+
+} // namespace
+
+std::uintmax_t memoryLimit()
+{
+    std::uintmax_t least = controlGroupLimit();
 #ifdef _SC_PHYS_PAGES
     const long pages = sysconf(_SC_PHYS_PAGES);
     const long pageSize = sysconf(_SC_PAGESIZE);
     if (pages > 0 && pageSize > 0) {
-        return static_cast<std::uintmax_t>(pages) * static_cast<std::uintmax_t>(pageSize);
+        least = std::min(least, static_cast<std::uintmax_t>(pages) *
+                                    static_cast<std::uintmax_t>(pageSize));
     }
 #endif
-    return UINTMAX_MAX;
+    struct rlimit addressSpace = {};
+    if (getrlimit(RLIMIT_AS, &addressSpace) == 0 && addressSpace.rlim_cur != RLIM_INFINITY) {
+        least = std::min(least, static_cast<std::uintmax_t>(addressSpace.rlim_cur));
+    }
+    return least;
 }
 
 } // namespace Quorl

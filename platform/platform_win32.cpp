@@ -24,7 +24,7 @@ std::filesystem::path fileSystemPath(const std::string& path)
     return wideFromUtf8(path);
 }
 
-std::uintmax_t physicalMemory()
+std::uintmax_t memoryLimit()
 {
     MEMORYSTATUSEX status = {};
     status.dwLength = sizeof status;

@@ -10,6 +10,13 @@ std::string pathForMessages(const std::string& path)
     return path.empty() ? "''" : path;
 }
 
+std::string quotedForMessages(std::string_view text)
+{
+    constexpr std::size_t longest = 200;
+    return text.size() <= longest ? std::string(text)
+                                  : std::string(text.substr(0, longest)) + "...";
+}
+
 std::string removePathFromFilename(const std::string& path)
 {
     const std::size_t separator = path.find_last_of("/\\");

@@ -89,6 +89,10 @@ private:
 // Reporting stops after this many bad lines, with one more line saying so.
 constexpr int maxReportedErrors = 20;
 
+// A tag name or value as messages quote it: at most its first 200 bytes, followed by "..." when
+// it is longer, so that no message grows with the input.
+std::string quotedForMessages(std::string_view text);
+
 // `path` as messages show it: an empty path becomes '' so that a message never starts with its
 // colon.
 std::string pathForMessages(const std::string& path);

@@ -1,4 +1,5 @@
 #include "file_output.h"
+#include "platform.h"
 #include "tag_library.h"
 #include "tag_syntax.h"
 
@@ -171,7 +172,9 @@ std::string TagList::renderText() const
     std::string text = "# tags of " + commentSafe(storage_->sourceName) + "\n# " +
                        counted(valueCount(), "value", "values") + ", " +
                        counted(tagCount(), "distinct tag", "distinct tags") + "\n";
-    text.reserve(text.size() + storage_->text.size() + valueCount() * 16);
+    const std::size_t size = text.size() + storage_->text.size() + valueCount() * 16;
+    needMemory(storage_->text.size() + size);
+    text.reserve(size);
     visitAll([&](const std::string& name, std::string_view value) {
         text += name;
         text += " = ";

@@ -118,7 +118,7 @@ private:
         }
         i = skipBlanks(line, i);
         if (i == line.size() || line[i] != '=') {
-            fail(i, "expected '=' after tag name '" + std::string(name) + "'");
+            fail(i, "expected '=' after tag name '" + quotedForMessages(name) + "'");
             return;
         }
         i = skipBlanks(line, i + 1);
@@ -227,7 +227,8 @@ bool readWholeFile(const std::string& path, std::string* contents, std::string* 
     std::error_code sizeError;
     const std::uintmax_t expected = std::filesystem::file_size(fileSystemPath(path), sizeError);
     int error = 0;
-    if (!sizeError && expected > physicalMemory()) {
+    const std::uintmax_t limit = memoryLimit();
+    if (!sizeError && expected > limit) {
         error = ENOMEM; // it could only be read by swapping, if at all
     } else {
         // One byte more than expected lets the first read meet end-of-file without growing.
@@ -235,8 +236,14 @@ bool readWholeFile(const std::string& path, std::string* contents, std::string* 
     }
     std::size_t size = 0;
     while (error == 0) {
+        // Growing holds the old buffer and one twice its size; a device without end, such as
+        // /dev/zero, runs out here.
+        if (size == contents->size() && size * 3 > limit) {
+            error = ENOMEM;
+            break;
+        }
         if (size == contents->size()) {
-            contents->resize(size * 2); // a device without end, such as /dev/zero, runs out here
+            contents->resize(size * 2);
         }
         const std::size_t room = contents->size() - size;
         const std::size_t got = std::fread(contents->data() + size, 1, room, file);

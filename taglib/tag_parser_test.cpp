@@ -136,6 +136,8 @@ TEST(TagParser, ReportsEachErrorWithItsPlace)
         {"\xEF\xBB\xBF"
          "AB CD\n",
          "dir/m.tags:1:4: error: expected '=' after tag name 'AB'\n"},
+        {std::string(20 << 20, 'N'), "dir/m.tags:1:20971521: error: expected '=' after tag name '" +
+                                         std::string(200, 'N') + "...'\n"},
     };
     for (const auto& [text, expected] : cases) {
         EXPECT_EQ(errorsOf(text), expected) << "input: " << text;

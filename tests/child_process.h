@@ -21,6 +21,7 @@ struct ProcessOptions
     long long fileSizeLimit = -1;      // RLIMIT_FSIZE for the child
     bool ignoreFileSizeSignal = false; // SIGXFSZ ignored, as some shells and build tools leave it
     long long memoryLimit = -1;        // RLIMIT_AS for the child, in bytes
+    std::string controlGroup;          // a control group's folder the child joins
 };
 
 struct ProcessResult

@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 #include <utility>
 
@@ -36,6 +37,11 @@ constexpr uid_t nobody = 65534;
         if (value >= 0 && setrlimit(resource, &limit) != 0) {
             _exit(123);
         }
+    }
+    if (!options.controlGroup.empty() &&
+        !(std::ofstream(options.controlGroup + "/cgroup.procs") << "0\n"
+                                                                << std::flush)) {
+        _exit(122);
     }
     if (options.unprivileged && geteuid() == 0 &&
         (setgroups(0, nullptr) != 0 || setgid(nobody) != 0 || setuid(nobody) != 0)) {

@@ -545,6 +545,64 @@ TEST_F(Faults, UnreadableAndBinaryInput)
     }
 }
 
+// A memory control group of `bytes` under this process's own, version 2 or 1; empty, with the
+// reason in `why`, where none can be made here.
+fs::path makeMemoryGroup(long long bytes, std::string* why)
+{
+    std::ifstream groups("/proc/self/cgroup");
+    for (std::string line; std::getline(groups, line);) {
+        const std::string own = line.substr(line.find(':', line.find(':') + 1) + 1);
+        for (const auto& [kind, file] :
+             {std::pair{"::", "/memory.max"}, std::pair{":memory:", "/memory.limit_in_bytes"}}) {
+            for (const char* root :
+                 {"/sys/fs/cgroup", "/sys/fs/cgroup/unified", "/sys/fs/cgroup/memory"}) {
+                const fs::path group = root + own + "/quorl-faults-" + std::to_string(getpid());
+                std::error_code error;
+                if (line.find(kind) == std::string::npos || !fs::exists(root + own + file) ||
+                    !fs::create_directory(group, error)) {
+                    continue;
+                }
+                if (std::ofstream(group.string() + file) << bytes << std::flush) {
+                    return group;
+                }
+                fs::remove(group, error);
+            }
+        }
+    }
+    *why = "no memory control group can be made here (it needs root and a writable cgroupfs)";
+    return {};
+}
+
+// In a control group too small for the input, the run ends with its message, not with the
+// kernel's SIGKILL.
+TEST_F(Faults, InputsLargerThanTheControlGroupAllows)
+{
+    std::string why;
+    const fs::path group = makeMemoryGroup(256ll << 20, &why);
+    if (group.empty()) {
+        GTEST_SKIP() << why;
+    }
+    ProcessOptions limited;
+    limited.controlGroup = group.string();
+    ProcessResult result = run({"-createTagsInfo", "/dev/zero", "out"}, limited);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err,
+              "Parser error:\n/dev/zero: error: cannot read file: Cannot allocate memory\n");
+    // It reads a 120 MB tag file, but the generated text would not fit beside it.
+    {
+        std::ofstream out(work_ / "big.tags", std::ios::binary);
+        const std::string line = "CLASSES = " + std::string(100, 'C') + "\n";
+        for (std::size_t size = 0; size < (120u << 20); size += line.size()) {
+            out << line;
+        }
+    }
+    result = run({"-createClassReg", "big.tags", "out"}, limited);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "error, out of memory while processing big.tags\n");
+    EXPECT_FALSE(fs::exists(work_ / "out"));
+    fs::remove(group);
+}
+
 TEST_F(Faults, HugeFilesAndLines)
 {
     // A tag file of a few hundred megabytes renders line for line.
