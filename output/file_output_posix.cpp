@@ -19,9 +19,8 @@ namespace {
 
 // SIGTERM, SIGINT and SIGHUP (a CI timeout, Ctrl-C, a closed terminal) wait while a temporary
 // file exists and end the run once it has gone, so that no stop leaves one behind.
-class StopSignalsHeld
+struct StopSignalsHeld
 {
-public:
     StopSignalsHeld()
     {
         sigset_t stop;
@@ -29,12 +28,10 @@ public:
         for (const int signalNumber : {SIGTERM, SIGINT, SIGHUP}) {
             sigaddset(&stop, signalNumber);
         }
-        sigprocmask(SIG_BLOCK, &stop, &old_);
+        sigprocmask(SIG_BLOCK, &stop, &old);
     }
-    ~StopSignalsHeld() { sigprocmask(SIG_SETMASK, &old_, nullptr); }
-
-private:
-    sigset_t old_;
+    ~StopSignalsHeld() { sigprocmask(SIG_SETMASK, &old, nullptr); }
+    sigset_t old;
 };
 
 // What a plain truncating write does to an open file, and a regular file flushed to disk.
@@ -128,8 +125,7 @@ int writeOnce(const std::string& path, std::string_view contents)
     if (fd < 0) {
         return errno;
     }
-    struct stat old = {};
-    struct stat there = {};
+    struct stat old = {}, there = {};
     int error = fstat(fd, &old) == 0 ? inPlace : errno;
     if (error == inPlace && S_ISREG(old.st_mode) && !openFileLink && !appendOnly) {
         // Only the very file the kernel opened is replaced; a link whose target's path is too

@@ -1,7 +1,6 @@
 // Windows: the text goes to a new file with a random name beside the output, is flushed, and
-// ReplaceFileW swaps it in, which keeps the replaced file's attributes and security; a new output
-// is moved into place. Devices (NUL, CON) and pipes are written in place. Paths are the tool's
-// UTF-8 (platform.h), opened through their wide form.
+// ReplaceFileW swaps it in, keeping the replaced file's attributes and security; a new output is
+// moved into place; devices (NUL, CON) and pipes are written in place. Paths are wide on the way.
 #include "file_output.h"
 #include "platform.h"
 #include "temporary_name.h"
@@ -9,9 +8,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <initializer_list>
+#include <iterator>
 #include <system_error>
-#include <utility>
 
 #include <windows.h>
 
@@ -21,7 +19,12 @@ namespace {
 // The reason a POSIX system gives for the same failure, so that messages read alike on both.
 std::string reasonFor(DWORD error)
 {
-    const std::pair<int, std::initializer_list<DWORD>> posixErrors[] = {
+    struct Group
+    {
+        int posix;
+        DWORD windows[6]; // unused places stay ERROR_SUCCESS, which is no failure
+    };
+    static const Group groups[] = {
         {ENOENT,
          {ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_INVALID_DRIVE, ERROR_BAD_NETPATH,
           ERROR_BAD_NET_NAME}},
@@ -33,8 +36,8 @@ std::string reasonFor(DWORD error)
         {ENOSPC, {ERROR_DISK_FULL, ERROR_HANDLE_DISK_FULL}},
         {ENAMETOOLONG, {ERROR_FILENAME_EXCED_RANGE}},
         {EINVAL, {ERROR_INVALID_NAME, ERROR_BAD_PATHNAME, ERROR_DIRECTORY}}};
-    for (const auto& [posix, windows] : posixErrors) {
-        if (std::find(windows.begin(), windows.end(), error) != windows.end()) {
+    for (const auto& [posix, windows] : groups) {
+        if (std::count(windows, windows + std::size(windows), error) > 0) {
             return std::strerror(posix);
         }
     }

@@ -21,8 +21,11 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/mount.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -269,9 +272,39 @@ TEST_F(Faults, OutputPathsThatAreNotPlainFiles)
     EXPECT_EQ(toStdout.status, 0) << toStdout.err;
     EXPECT_EQ(toStdout.out, expected);
 
+    // A reader that goes away is a write error, not a killing SIGPIPE.
+    toStdout =
+        finishProcess(start({"-c",
+                             "(\"$0\" -createClassReg m.tags /dev/stdout; echo status $? >&2) "
+                             "| head -c 1 >/dev/null",
+                             tool_.string()},
+                            {}, "/bin/sh"));
+    EXPECT_EQ(toStdout.err, "error, could not write /dev/stdout: Broken pipe\nstatus 1\n");
+
+    // A socket is refused by the system.
+    const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address = {};
+    address.sun_family = AF_UNIX;
+    std::strcpy(address.sun_path, (work_ / "socket").c_str());
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    EXPECT_EQ(write("socket").err, "error, could not write socket: No such device or address\n");
+    close(listener);
+
     for (const std::string& name : listing(work_)) {
         EXPECT_FALSE(isTemporaryName(name)) << name;
     }
+
+    // A file mounted over cannot be replaced, but it can be written.
+    writeFile(work_ / "mounted", "old output\n");
+    if (geteuid() != 0 || mount((work_ / "m.tags").c_str(), (work_ / "mounted").c_str(), nullptr,
+                                MS_BIND, nullptr) != 0) {
+        std::cout << "a file mounted over skipped: bind mounts need root\n";
+        return;
+    }
+    const ProcessResult mounted = write("mounted");
+    umount((work_ / "mounted").c_str());
+    EXPECT_EQ(mounted.status, 0) << mounted.err;
+    EXPECT_EQ(readFile(work_ / "m.tags"), expected);
 }
 
 TEST_F(Faults, CharacterDeviceIsWrittenNotReplaced)
