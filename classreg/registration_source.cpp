@@ -2,6 +2,7 @@
 #include "platform.h"
 #include "tag_library.h"
 
+#include <cstring>
 #include <initializer_list>
 #include <string_view>
 
@@ -20,12 +21,23 @@ constexpr std::string_view shutdownOpening = "()\n{\n";
 constexpr std::string_view shutdownClosing = "}\n";
 constexpr std::string_view separator = "\n\n";
 
-void appendAll(std::string& text, std::initializer_list<std::string_view> pieces)
+// One of the three blocks of lines, first only measured, then written at `at`.
+struct Block
 {
-    for (const std::string_view piece : pieces) {
-        text += piece;
+    char* at = nullptr;
+    std::size_t size = 0;
+
+    void add(std::initializer_list<std::string_view> pieces)
+    {
+        for (const std::string_view piece : pieces) {
+            if (at != nullptr) {
+                std::memcpy(at, piece.data(), piece.size());
+                at += piece.size();
+            }
+            size += piece.size();
+        }
     }
-}
+};
 
 // Calls `use(entry)` for the ClassEntry of every "CLASSES" value, in list order; false, with the
 // report in `message`, at the first malformed value.
@@ -49,36 +61,53 @@ template <typename Use> bool forEachEntry(const TagList& tags, std::string* mess
 std::string generateClassRegistration(const TagList& tags, const std::string& moduleName,
                                       std::string* message)
 {
-    // Reserved for the most the lines can take (a value's three lines take at most three times
-    // its bytes and 57 more), so the text is never copied to grow; pages reserved but not
-    // written cost nothing. The tag file's text is held meanwhile.
-    std::size_t bound = 128 + 2 * moduleName.size();
-    tags.visitValues(classesTag, [&](std::string_view value) {
-        bound += 57 + 3 * value.size();
-        return true;
-    });
-    needMemory(tags.text().size() + bound);
-    std::string text;
-    text.reserve(bound);
-    text += banner;
-    // The grammar runs once per block rather than the entries being kept: kept entries would
-    // take more memory than the text itself.
-    const bool accepted = forEachEntry(tags, message, [&](const ClassEntry& entry) {
-        appendAll(text, {"#include \"", entry.headerFile.empty() ? entry.className : "",
-                         entry.headerFile.empty() ? ".h" : entry.headerFile, "\"\n"});
-    });
-    if (!accepted) {
+    // The grammar runs twice, rather than the entries being kept (they would take more memory
+    // than the text): once to measure each entry's lines, once to write them in place.
+    Block blocks[3];
+    const auto addLines = [&](const ClassEntry& entry) {
+        const bool named = !entry.headerFile.empty();
+        blocks[0].add(
+            {"#include \"", named ? entry.headerFile : entry.className, named ? "\"\n" : ".h\"\n"});
+        blocks[1].add({"   ", entry.className, "::init( ", entry.baseClassExpr, " );\n"});
+        blocks[2].add({"   ", entry.className, "::shutdown();\n"});
+    };
+    if (!forEachEntry(tags, message, addLines)) {
         return std::string();
     }
-    appendAll(text, {separator, initHead, moduleName, initOpening});
-    forEachEntry(tags, message, [&](const ClassEntry& entry) {
-        appendAll(text, {"   ", entry.className, "::init( ", entry.baseClassExpr, " );\n"});
-    });
-    appendAll(text, {initClosing, separator, shutdownHead, moduleName, shutdownOpening});
-    forEachEntry(tags, message, [&](const ClassEntry& entry) {
-        appendAll(text, {"   ", entry.className, "::shutdown();\n"});
-    });
-    text += shutdownClosing;
+    const std::initializer_list<std::string_view> frame[] = {
+        {banner},
+        {separator, initHead, moduleName, initOpening},
+        {initClosing, separator, shutdownHead, moduleName, shutdownOpening},
+        {shutdownClosing}};
+    std::size_t size = 0;
+    for (int part = 0; part < 4; ++part) {
+        for (const std::string_view piece : frame[part]) {
+            size += piece.size();
+        }
+        size += part < 3 ? blocks[part].size : 0;
+    }
+    needMemory(tags.text().size() + size);
+    std::string text;
+    text.reserve(size);
+    adviseHugePages(text);
+    for (int part = 0; part < 4; ++part) {
+        for (const std::string_view piece : frame[part]) {
+            text += piece;
+        }
+        if (part < 3) {
+            text.append(blocks[part].size, '\0');
+        }
+    }
+    // The blocks' places, now that the text has its final size.
+    char* place = text.data();
+    for (int part = 0; part < 3; ++part) {
+        for (const std::string_view piece : frame[part]) {
+            place += piece.size();
+        }
+        blocks[part].at = place;
+        place += blocks[part].size;
+    }
+    forEachEntry(tags, message, addLines);
     return text;
 }
 

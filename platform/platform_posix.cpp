@@ -4,6 +4,7 @@
 #include <fstream>
 #include <vector>
 
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -58,9 +59,24 @@ std::uintmax_t controlGroupLimit()
 
 } // namespace
 
+void adviseHugePages(const std::string& text)
+{
+#ifdef MADV_HUGEPAGE
+    const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+    const auto start = (reinterpret_cast<std::uintptr_t>(text.data()) + page - 1) / page * page;
+    const auto end = reinterpret_cast<std::uintptr_t>(text.data()) + text.capacity();
+    if (end > start + (std::uintptr_t{2} << 20)) {
+        madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+    }
+#else
+    (void)text;
+#endif
+}
+
 std::uintmax_t memoryLimit()
 {
-    std::uintmax_t least = controlGroupLimit();
+    static const std::uintmax_t groupLimit = controlGroupLimit(); // read once a run
+    std::uintmax_t least = groupLimit;
 #ifdef _SC_PHYS_PAGES
     const long pages = sysconf(_SC_PHYS_PAGES);
     const long pageSize = sysconf(_SC_PAGESIZE);

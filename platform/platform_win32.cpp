@@ -24,6 +24,8 @@ std::filesystem::path fileSystemPath(const std::string& path)
     return wideFromUtf8(path);
 }
 
+void adviseHugePages(const std::string&) {}
+
 std::uintmax_t memoryLimit()
 {
     MEMORYSTATUSEX status = {};

@@ -175,6 +175,7 @@ std::string TagList::renderText() const
     const std::size_t size = text.size() + storage_->text.size() + valueCount() * 16;
     needMemory(storage_->text.size() + size);
     text.reserve(size);
+    adviseHugePages(text);
     visitAll([&](const std::string& name, std::string_view value) {
         text += name;
         text += " = ";

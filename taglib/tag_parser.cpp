@@ -227,18 +227,19 @@ bool readWholeFile(const std::string& path, std::string* contents, std::string* 
     std::error_code sizeError;
     const std::uintmax_t expected = std::filesystem::file_size(fileSystemPath(path), sizeError);
     int error = 0;
-    const std::uintmax_t limit = memoryLimit();
-    if (!sizeError && expected > limit) {
+    if (!sizeError && !fitsInMemory(expected)) {
         error = ENOMEM; // it could only be read by swapping, if at all
     } else {
         // One byte more than expected lets the first read meet end-of-file without growing.
-        contents->resize(sizeError ? 1 << 16 : static_cast<std::size_t>(expected) + 1);
+        contents->reserve(sizeError ? 1 << 16 : static_cast<std::size_t>(expected) + 1);
+        adviseHugePages(*contents);
+        contents->resize(contents->capacity());
     }
     std::size_t size = 0;
     while (error == 0) {
         // Growing holds the old buffer and one twice its size; a device without end, such as
         // /dev/zero, runs out here.
-        if (size == contents->size() && size * 3 > limit) {
+        if (size == contents->size() && !fitsInMemory(std::uintmax_t{size} * 3)) {
             error = ENOMEM;
             break;
         }
