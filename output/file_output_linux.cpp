@@ -16,14 +16,13 @@
 namespace Quorl::posix {
 namespace {
 
-// An extended attribute's value, and the list of a file's attribute names, take at most 64 KiB
-// (XATTR_SIZE_MAX, XATTR_LIST_MAX).
+// The most an attribute's value or a file's list of names takes (XATTR_SIZE_MAX, _LIST_MAX).
 constexpr std::size_t attributeLimit = 65536;
 
 // The names of the extended attributes of `fd`, each ended by a NUL.
 bool attributeNames(int fd, std::string* names)
 {
-    names->resize(attributeLimit);
+    names->resize(flistxattr(fd, nullptr, 0) > 0 ? attributeLimit : 0); // most files have none
     const ssize_t size = flistxattr(fd, names->data(), names->size());
     names->resize(static_cast<std::size_t>(std::max<ssize_t>(size, 0)));
     return size >= 0 || errno == ENOTSUP; // a file system without them
@@ -55,20 +54,18 @@ bool holdsOpenFileLinks(const std::string& folder)
     return statfs(folder.c_str(), &fileSystem) == 0 && fileSystem.f_type == PROC_SUPER_MAGIC;
 }
 
-bool isAppendOnlyFolder(const std::string& folder)
+bool isAppendOnlyFolder(int fd)
 {
-    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    const int flags = fd < 0 ? 0 : fileFlags(fd);
-    close(fd);
-    return (flags & FS_APPEND_FL) != 0;
+    return (fileFlags(fd) & FS_APPEND_FL) != 0;
 }
 
 bool copyExtendedAttributes(int from, int to)
 {
     std::string names;
     std::string present;
-    std::string value(attributeLimit, '\0');
+    std::string value;
     const auto set = [&](const char* name) {
+        value.resize(attributeLimit);
         const ssize_t size = fgetxattr(from, name, value.data(), value.size());
         return size >= 0 &&
                fsetxattr(to, name, value.data(), static_cast<std::size_t>(size), 0) == 0;

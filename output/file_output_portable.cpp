@@ -9,7 +9,7 @@ bool holdsOpenFileLinks(const std::string&)
     return false;
 }
 
-bool isAppendOnlyFolder(const std::string&)
+bool isAppendOnlyFolder(int)
 {
     return false;
 }

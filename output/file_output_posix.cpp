@@ -62,13 +62,13 @@ std::string folderOf(const std::string& path)
 }
 
 // Puts the text in place of `target` as a complete new file renamed over it, then flushes the
-// folder so that the new name survives a power loss too. `old` is the regular file open as
-// `from`, or null for a new output.
-int replace(const std::string& target, int from, const struct stat* old, std::string_view contents)
+// folder (open as `folder`, if readable) so that the new name survives a power loss too. `old`
+// is the regular file open as `from`, or null for a new output.
+int replace(const std::string& target, int folder, int from, const struct stat* old,
+            std::string_view contents)
 {
     const StopSignalsHeld held;
-    const std::string folder = folderOf(target);
-    const std::string name = randomTemporaryName(folder + "/");
+    const std::string name = randomTemporaryName(folderOf(target) + "/");
     // Readable by us alone until it carries the old file's owner, group, mode, extended
     // attributes and flags; where one of them cannot be given, the old file is written in place.
     const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, old ? 0600 : 0666);
@@ -88,11 +88,14 @@ int replace(const std::string& target, int from, const struct stat* old, std::st
         unlink(name.c_str());
         return error;
     }
-    const int folderFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    error = folderFd < 0 || fsync(folderFd) == 0 || errno == EINVAL ? 0 : errno;
-    close(folderFd);
-    return error;
+    return folder < 0 || fsync(folder) == 0 || errno == EINVAL ? 0 : errno;
 }
+
+struct Descriptor
+{
+    int fd;
+    ~Descriptor() { close(fd); }
+};
 
 // The path to resolve again: it changed while it was resolved.
 constexpr int changedMeanwhile = -1;
@@ -114,10 +117,11 @@ int writeOnce(const std::string& path, std::string_view contents)
         const std::string to = link.substr(0, static_cast<std::size_t>(length));
         target = to[0] == '/' ? to : folderOf(target) + "/" + to;
     }
-    const bool appendOnly = posix::isAppendOnlyFolder(folderOf(target));
+    const Descriptor folder{open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+    const bool appendOnly = posix::isAppendOnlyFolder(folder.fd);
     if (lookup == ENOENT && target == path && path.back() != '/' && !appendOnly) {
         // Nothing there yet: the new file gets its name only once it is complete.
-        return replace(path, -1, nullptr, contents);
+        return replace(path, folder.fd, -1, nullptr, contents);
     }
     const int fd =
         open(path.c_str(), O_WRONLY | O_CREAT | O_NOCTTY | O_CLOEXEC | (openFileLink ? O_TRUNC : 0),
@@ -134,7 +138,7 @@ int writeOnce(const std::string& path, std::string_view contents)
         if (named ? there.st_dev != old.st_dev || there.st_ino != old.st_ino : errno == ENOENT) {
             error = changedMeanwhile;
         } else if (named) {
-            error = replace(target, fd, &old, contents);
+            error = replace(target, folder.fd, fd, &old, contents);
         }
     }
     // A folder closed to us, a sticky folder's foreign file, a mount point, something that

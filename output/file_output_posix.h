@@ -10,8 +10,8 @@ namespace Quorl::posix {
 // /dev/stdout, on Linux): replacing what they lead to would leave the stream on the old file.
 bool holdsOpenFileLinks(const std::string& folder);
 
-// Whether entries may be added to `folder` but never renamed or removed.
-bool isAppendOnlyFolder(const std::string& folder);
+// Whether entries may be added to the folder open as `fd` but never renamed or removed.
+bool isAppendOnlyFolder(int fd);
 
 // Gives the file `to` exactly the extended attributes (ACLs among them) and file flags of the
 // file `from`; false where any of them cannot be given.
