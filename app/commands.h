@@ -2,6 +2,8 @@
 // Each function takes the streams it writes to; main hands over the process's own.
 #pragma once
 
+#include "file_output.h"
+
 #include <iosfwd>
 #include <string>
 #include <string_view>
@@ -38,16 +40,20 @@ CommandLine commandLineFromNarrow(int argc, const char* const* argv);
 // The whole process below its entry point: the argument list from `argv`, then runCommandLine.
 // Nothing escapes it: a failure that no command reports itself (memory running out while
 // generating, say) becomes one line on `err` and exit status 1.
-int runMain(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
-int runMain(int argc, const wchar_t* const* argv, std::ostream& out, std::ostream& err);
+// The commands' text reaches its output through `write`.
+int runMain(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
+            FileWriter write = writeFileReplacing);
+int runMain(int argc, const wchar_t* const* argv, std::ostream& out, std::ostream& err,
+            FileWriter write = writeFileReplacing);
 
 // Picks the command from args[1], checks the argument count and runs the command's driver.
 // Returns the process exit status.
-int runCommandLine(const CommandLine& line, std::ostream& out, std::ostream& err);
+int runCommandLine(const CommandLine& line, std::ostream& out, std::ostream& err,
+                   FileWriter write = writeFileReplacing);
 
 // -createTagsInfo <InputFile> <OutputFile>
-int createTagsInfo(const CommandLine& line, std::ostream& err);
+int createTagsInfo(const CommandLine& line, std::ostream& err, FileWriter write);
 // -createClassReg <InputFile> <OutputFile> [ignored]
-int createClassReg(const CommandLine& line, std::ostream& err);
+int createClassReg(const CommandLine& line, std::ostream& err, FileWriter write);
 
 } // namespace Quorl

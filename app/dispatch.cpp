@@ -18,7 +18,8 @@ const char* const usageText = "usage: quorlModuleParser -command <parameters>\n"
 namespace {
 
 template <typename Char>
-int runGuarded(int argc, const Char* const* argv, std::ostream& out, std::ostream& err)
+int runGuarded(int argc, const Char* const* argv, std::ostream& out, std::ostream& err,
+               FileWriter write)
 {
     CommandLine line;
     try {
@@ -27,7 +28,7 @@ int runGuarded(int argc, const Char* const* argv, std::ostream& out, std::ostrea
         } else {
             line = commandLineFromWide(argc, argv);
         }
-        return runCommandLine(line, out, err);
+        return runCommandLine(line, out, err, write);
     } catch (const std::bad_alloc&) {
         err << "error, out of memory";
         if (line.args.size() > 2) {
@@ -44,17 +45,19 @@ int runGuarded(int argc, const Char* const* argv, std::ostream& out, std::ostrea
 
 } // namespace
 
-int runMain(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
+int runMain(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
+            FileWriter write)
 {
-    return runGuarded(argc, argv, out, err);
+    return runGuarded(argc, argv, out, err, write);
 }
 
-int runMain(int argc, const wchar_t* const* argv, std::ostream& out, std::ostream& err)
+int runMain(int argc, const wchar_t* const* argv, std::ostream& out, std::ostream& err,
+            FileWriter write)
 {
-    return runGuarded(argc, argv, out, err);
+    return runGuarded(argc, argv, out, err, write);
 }
 
-int runCommandLine(const CommandLine& line, std::ostream& out, std::ostream& err)
+int runCommandLine(const CommandLine& line, std::ostream& out, std::ostream& err, FileWriter write)
 {
     const ArgumentList& args = line.args;
     if (args.size() <= 1) {
@@ -64,14 +67,14 @@ int runCommandLine(const CommandLine& line, std::ostream& out, std::ostream& err
     const std::string& command = args[1];
     if (command == "-createTagsInfo") {
         if (args.size() == 4) {
-            return createTagsInfo(line, err);
+            return createTagsInfo(line, err, write);
         }
         out << usageText;
         return 1;
     }
     if (command == "-createClassReg") {
         if (args.size() == 4 || args.size() == 5) {
-            return createClassReg(line, err);
+            return createClassReg(line, err, write);
         }
         out << usageText;
         return 1;

@@ -2,16 +2,19 @@
 #                              [OUTPUT_VARIABLE <var>] [HEADER_VARIABLE <var>])
 # quorl_add_tags_info(<target> <tag file> [NEW_TARGET] [OUTPUT <path>])
 #
-# What they take and do is described once, in the README, "Use it from CMake" (installed with
-# the package's documents, share/doc/quorl-module-parser/README.md).
+# What they take and do is described once, in doc/cmake.md (installed with the package's
+# documents, share/doc/quorl-module-parser/cmake.md).
 
 include_guard(GLOBAL)
 
 set(QUORL_MODULE_PARSER_EXECUTABLE "" CACHE STRING
     "quorlModuleParser to run at build time: a path or a program on PATH (empty: the QuorlModuleParser::quorlModuleParser target)")
 
-# The command that runs the tool, checked once per value of QUORL_MODULE_PARSER_EXECUTABLE.
-function(_quorl_tool out_var)
+# Sets <command_var> to what a generation runs and <companion_var> to whether that is the
+# companion, quorlRegenerate, which leaves an output that holds the text alone; the tool alone
+# rewrites its output every time. With QUORL_MODULE_PARSER_EXECUTABLE the companion is the one
+# installed with the given tool, if any; the configure says once when there is none.
+function(_quorl_generator command_var companion_var)
     set(executable "${QUORL_MODULE_PARSER_EXECUTABLE}")
     if(NOT executable)
         if(NOT TARGET QuorlModuleParser::quorlModuleParser)
@@ -19,74 +22,52 @@ function(_quorl_tool out_var)
                                 "or add_subdirectory() on its sources, or set "
                                 "QUORL_MODULE_PARSER_EXECUTABLE")
         endif()
-        set(${out_var} QuorlModuleParser::quorlModuleParser PARENT_SCOPE)
+        set(${command_var} QuorlModuleParser::quorlRegenerate PARENT_SCOPE)
+        set(${companion_var} ON PARENT_SCOPE)
         return()
     endif()
     get_property(checked GLOBAL PROPERTY _QUORL_TOOL_CHECKED)
-    get_property(resolved GLOBAL PROPERTY _QUORL_TOOL_RESOLVED)
     if(NOT checked STREQUAL executable)
         if(executable MATCHES "[/\\\\]")
-            get_filename_component(candidate "${executable}" ABSOLUTE)
+            get_filename_component(tool "${executable}" ABSOLUTE)
         else()
             # A cache entry of its own, dropped at once (find_program's NO_CACHE needs 3.21).
             find_program(_quorl_found_tool NAMES "${executable}" NO_CMAKE_FIND_ROOT_PATH)
-            set(candidate "${_quorl_found_tool}")
+            set(tool "${_quorl_found_tool}")
             unset(_quorl_found_tool CACHE)
         endif()
-        if(NOT candidate OR NOT EXISTS "${candidate}" OR IS_DIRECTORY "${candidate}")
+        if(NOT tool OR NOT EXISTS "${tool}" OR IS_DIRECTORY "${tool}")
             message(FATAL_ERROR "QUORL_MODULE_PARSER_EXECUTABLE is '${executable}', which is "
                                 "not a program that exists (or, for a bare name, on PATH)")
         endif()
         # Running it without arguments prints the usage text and exits 0.
-        execute_process(COMMAND "${candidate}" RESULT_VARIABLE status OUTPUT_VARIABLE usage
+        execute_process(COMMAND "${tool}" RESULT_VARIABLE status OUTPUT_VARIABLE usage
                         ERROR_QUIET)
         if(NOT status EQUAL 0 OR NOT usage MATCHES "-createClassReg")
             message(FATAL_ERROR "QUORL_MODULE_PARSER_EXECUTABLE is '${executable}' "
-                                "(${candidate}), which does not run as quorlModuleParser: ${status}")
+                                "(${tool}), which does not run as quorlModuleParser: ${status}")
         endif()
-        set(resolved "${candidate}")
+        get_filename_component(name "${tool}" NAME)
+        string(REPLACE "quorlModuleParser" "quorlRegenerate" name "${name}")
+        get_filename_component(bin "${tool}" DIRECTORY)
+        set(companion "${bin}/../libexec/quorl-module-parser/${name}")
+        if(EXISTS "${companion}")
+            get_filename_component(command "${companion}" ABSOLUTE)
+        else()
+            set(command "${tool}")
+            message(STATUS "quorlModuleParser: ${tool} has no quorlRegenerate beside it "
+                           "(${companion}): each generation runs the tool, which rewrites its "
+                           "output every time")
+        endif()
         set_property(GLOBAL PROPERTY _QUORL_TOOL_CHECKED "${executable}")
-        set_property(GLOBAL PROPERTY _QUORL_TOOL_RESOLVED "${resolved}")
+        set_property(GLOBAL PROPERTY _QUORL_TOOL_COMMAND "${command}")
     endif()
-    set(${out_var} "${resolved}" PARENT_SCOPE)
-endfunction()
-
-# The package's quorlRegenerate, or empty where the CMake script beside this file must do: on
-# other hosts, when it is built in this tree for a target other than the build host, when the
-# tool is given by QUORL_MODULE_PARSER_EXECUTABLE (the package found may be the target's, whose
-# programs cannot run here), and when QUORL_REGENERATE_WITH_CMAKE (for the tests of the script)
-# asks for it.
-function(_quorl_regenerator out_var)
-    set(${out_var} "" PARENT_SCOPE)
-    if(NOT CMAKE_HOST_UNIX OR NOT TARGET QuorlModuleParser::quorlRegenerate
-       OR QUORL_MODULE_PARSER_EXECUTABLE OR QUORL_REGENERATE_WITH_CMAKE)
-        return()
-    endif()
-    get_target_property(imported QuorlModuleParser::quorlRegenerate IMPORTED)
-    if(NOT imported AND CMAKE_CROSSCOMPILING)
-        return()
-    endif()
-    set(${out_var} QuorlModuleParser::quorlRegenerate PARENT_SCOPE)
-endfunction()
-
-# Stops the configure at a target that cannot take generated files, naming <function>.
-function(_quorl_check_target function target)
-    if(NOT TARGET "${target}")
-        message(FATAL_ERROR "${function}: '${target}' is not a target; call ${function}() after "
-                            "the add_library() or add_executable() that makes it")
-    endif()
-    get_target_property(aliased "${target}" ALIASED_TARGET)
-    get_target_property(imported "${target}" IMPORTED)
-    get_target_property(type "${target}" TYPE)
-    if(aliased)
-        message(FATAL_ERROR "${function}: '${target}' is an ALIAS of '${aliased}'; "
-                            "name '${aliased}' instead")
-    elseif(imported)
-        message(FATAL_ERROR "${function}: '${target}' is IMPORTED, built outside this project; "
-                            "name a target that this project builds")
-    elseif(type STREQUAL "INTERFACE_LIBRARY")
-        message(FATAL_ERROR "${function}: '${target}' is an INTERFACE library, which compiles "
-                            "nothing; name a library or executable that links it")
+    get_property(command GLOBAL PROPERTY _QUORL_TOOL_COMMAND)
+    set(${command_var} "${command}" PARENT_SCOPE)
+    if(command MATCHES "quorlRegenerate[^/\\\\]*$")
+        set(${companion_var} ON PARENT_SCOPE)
+    else()
+        set(${companion_var} OFF PARENT_SCOPE)
     endif()
 endfunction()
 
@@ -125,158 +106,81 @@ function(_quorl_module_name tags out_var)
     set(${out_var} "${module}" PARENT_SCOPE)
 endfunction()
 
-# _quorl_generate(COMMAND <switch> OWNER <target> TAGS <tag file> MODULE <module>
-#                 SUFFIX <file name end> WHAT <description> [OUTPUT <path>]
-#                 OUTPUT_VAR <var> STAMP_VAR <var>)
-# Adds the custom command that writes the output (OUTPUT, or quorl/<owner>/<module><suffix>)
-# with `<tool> <switch> <tag file>`, and sets OUTPUT_VAR to its absolute path and STAMP_VAR to
-# the stamp file, the command's OUTPUT, which whoever needs the file must depend on.
-function(_quorl_generate)
-    cmake_parse_arguments(PARSE_ARGV 0 arg ""
-                          "COMMAND;OWNER;TAGS;MODULE;SUFFIX;WHAT;OUTPUT;OUTPUT_VAR;STAMP_VAR" "")
-    _quorl_tool(tool)
-    set(output "${arg_OUTPUT}")
-    if(NOT output)
-        set(output "quorl/${arg_OWNER}/${arg_MODULE}${arg_SUFFIX}")
-    endif()
-    get_filename_component(output "${output}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_BINARY_DIR}")
+# Adds the rule that writes <output> (an absolute path) with <switch> from <tags> and makes
+# <target> bring it up to date before it builds: as one of its sources when called in the
+# target's own directory (no target more, which Unix Makefiles pay for in every build), through a
+# custom target of this directory otherwise. The companion's stamp records each run. With
+# NEW_TARGET, <target> is made here as a custom target that builds the rule.
+function(_quorl_generate function target switch tags output what)
+    cmake_parse_arguments(PARSE_ARGV 6 arg "NEW_TARGET" "" "")
+    _quorl_generator(command companion)
     get_filename_component(output_dir "${output}" DIRECTORY)
-    file(MAKE_DIRECTORY "${output_dir}")
-    set(stamp "${output}.stamp")
-    # A target named as an argument, not as the command, is not replaced by its path.
-    set(tool_path "${tool}")
-    set(emulator "")
-    if(TARGET "${tool}")
-        set(tool_path "$<TARGET_FILE:${tool}>")
-        get_target_property(imported "${tool}" IMPORTED)
-        if(NOT imported AND CMAKE_CROSSCOMPILING)
-            # Built here for the target: it runs through the emulator, if any (Wine, say).
-            set(emulator "${CMAKE_CROSSCOMPILING_EMULATOR}")
-        endif()
-    endif()
-    _quorl_regenerator(regenerate)
-    if(regenerate)
-        set(step ${regenerate} "${output}" "${stamp}" "${tool_path}" ${arg_COMMAND}
-                 "${arg_TAGS}")
-    else()
-        set(step "${CMAKE_COMMAND}" "-DEMULATOR=${emulator}" "-DTOOL=${tool_path}"
-                 "-DSWITCH=${arg_COMMAND}"
-                 "-DTAGS=${arg_TAGS}" "-DOUTPUT=${output}" "-DSTAMP=${stamp}"
-                 -P "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/QuorlModuleParserGenerate.cmake")
-    endif()
-    add_custom_command(
-        OUTPUT "${stamp}"
-        BYPRODUCTS "${output}"
-        COMMAND ${step}
-        DEPENDS "${arg_TAGS}" "${tool}"
-        COMMENT "Generating ${arg_WHAT} of ${arg_MODULE} for ${arg_OWNER}"
-        VERBATIM)
-    set(${arg_OUTPUT_VAR} "${output}" PARENT_SCOPE)
-    set(${arg_STAMP_VAR} "${stamp}" PARENT_SCOPE)
-endfunction()
-
-# Makes <target> bring <output> up to date before it builds, through a custom target of this
-# directory that depends on the stamp: that works wherever <target> was made, keeps the stamp
-# out of <target>'s sources, and is how custom targets (no sources before CMake 3.19) get it.
-function(_quorl_attach function target output stamp)
     get_filename_component(name "${output}" NAME)
-    string(MAKE_C_IDENTIFIER "${target}_generate_${name}" generation)
-    if(TARGET ${generation})
-        message(FATAL_ERROR "${function}: '${target}' already generates ${name}; "
-                            "give OUTPUT to name another file")
+    file(MAKE_DIRECTORY "${output_dir}")
+    set(comment "Generating ${what} ${name} for ${target}")
+    if(companion)
+        set(rule "${output}.stamp")
+        add_custom_command(OUTPUT "${rule}" BYPRODUCTS "${output}"
+                           COMMAND ${command} ${switch} "${tags}" "${output}" "${rule}"
+                           DEPENDS "${tags}" ${command} COMMENT "${comment}" VERBATIM)
+    else()
+        set(rule "${output}")
+        add_custom_command(OUTPUT "${rule}" COMMAND ${command} ${switch} "${tags}" "${output}"
+                           DEPENDS "${tags}" ${command} COMMENT "${comment}" VERBATIM)
     endif()
-    add_custom_target(${generation} DEPENDS "${stamp}")
-    add_dependencies(${target} ${generation})
-endfunction()
-
-# Shows <files> among <target>'s sources, under "Generated Files" in IDEs; they are included or
-# read, never compiled on their own. The source properties are set where <target> was made.
-function(_quorl_show_generated target)
-    set_source_files_properties(${ARGN} TARGET_DIRECTORY ${target}
-                                PROPERTIES GENERATED ON HEADER_FILE_ONLY ON)
-    target_sources(${target} PRIVATE ${ARGN})
-    source_group("Generated Files" FILES ${ARGN})
-endfunction()
-
-# Writes <content> to <path> unless the file holds it already, so that a new configure run
-# recompiles nothing. (file(CONFIGURE) does this too, but before CMake 3.19 refuses a '<'.)
-function(_quorl_write_if_changed path content)
-    if(EXISTS "${path}")
-        file(READ "${path}" old)
-        if(old STREQUAL content)
-            return()
+    if(arg_NEW_TARGET)
+        add_custom_target(${target} ALL DEPENDS "${rule}")
+        return()
+    endif()
+    get_target_property(type ${target} TYPE)
+    get_target_property(target_dir ${target} SOURCE_DIR)
+    if(target_dir STREQUAL CMAKE_CURRENT_SOURCE_DIR AND NOT type STREQUAL "UTILITY")
+        set_source_files_properties("${rule}" PROPERTIES HEADER_FILE_ONLY ON)
+        target_sources(${target} PRIVATE "${rule}")
+        source_group("CMake Rules" FILES "${rule}")
+    else()
+        string(MAKE_C_IDENTIFIER "${target}_generate_${name}" generation)
+        if(TARGET ${generation})
+            message(FATAL_ERROR "${function}: '${target}' already generates ${name}; "
+                                "give OUTPUT to name another file")
         endif()
+        add_custom_target(${generation} DEPENDS "${rule}")
+        add_dependencies(${target} ${generation})
     endif()
-    file(WRITE "${path}" "${content}")
+    if(NOT type STREQUAL "UTILITY")
+        # Shown among the target's sources, under "Generated Files" in IDEs; included or read,
+        # never compiled on their own. The properties are set where the target was made.
+        set_source_files_properties("${output}" TARGET_DIRECTORY ${target}
+                                    PROPERTIES GENERATED ON HEADER_FILE_ONLY ON)
+        if(companion OR NOT target_dir STREQUAL CMAKE_CURRENT_SOURCE_DIR)
+            target_sources(${target} PRIVATE "${output}")
+        endif()
+        source_group("Generated Files" FILES "${output}")
+    endif()
 endfunction()
 
-# Writes <module>_registration.h and the source that defines its functions beside <generated>,
-# and sets <header_var> to the header's path. The functions are exported from shared libraries,
-# which may hide all else (-fvisibility=hidden, or a DLL's default).
-function(_quorl_registration_wrapper target generated tags module header_var)
+# Writes <module>_registration.h, and the source that defines its functions, beside <generated>
+# from the templates the Meson recipe uses too; puts their folder on the target's include path.
+function(_quorl_registration_wrapper target generated module header_var)
     get_filename_component(dir "${generated}" DIRECTORY)
-    get_filename_component(generated_name "${generated}" NAME)
+    get_filename_component(GENERATED "${generated}" NAME)
+    set(MODULE "${module}")
     set(header "${dir}/${module}_registration.h")
     set(source "${dir}/${module}_registration.cpp")
+    # Beside these functions in the sources; the installed package says where it keeps them.
+    get_property(templates GLOBAL PROPERTY QUORL_MODULE_PARSER_TEMPLATE_DIR)
+    if(NOT templates)
+        set(templates "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/templates")
+    endif()
+    configure_file("${templates}/registration.h.in" "${header}" @ONLY)
+    configure_file("${templates}/registration.cpp.in" "${source}" @ONLY)
     get_target_property(type ${target} TYPE)
     if(type MATCHES "^(SHARED|MODULE)_LIBRARY$")
-        set(export "#if defined(_WIN32) || defined(__CYGWIN__)
-#if defined(QUORL_BUILDING_${module}_REGISTRATION)
-#define QUORL_REGISTRATION_EXPORT __declspec(dllexport)
-#else
-#define QUORL_REGISTRATION_EXPORT
-#endif
-#else
-#define QUORL_REGISTRATION_EXPORT __attribute__((visibility(\"default\")))
-#endif")
-    else()
-        set(export "#define QUORL_REGISTRATION_EXPORT")
+        # For every source of the library, so that a unity build keeps the export too.
+        target_compile_definitions(${target} PRIVATE QUORL_EXPORTS_${module})
     endif()
-    set(note "// Generated by quorl_add_class_registration() from ${tags}; do not edit.")
-    _quorl_write_if_changed("${header}"
-"${note}
-// Registers the classes of module ${module}: call init once at start-up, shutdown at the end.
-#pragma once
-
-${export}
-
-namespace quorl {
-QUORL_REGISTRATION_EXPORT void init_${module}();
-QUORL_REGISTRATION_EXPORT void shutdown_${module}();
-} // namespace quorl
-
-#undef QUORL_REGISTRATION_EXPORT
-")
-    # The generated text's fixed form passes NULL; that alone is quieted, and only there.
-    _quorl_write_if_changed("${source}"
-"${note}
-#define QUORL_BUILDING_${module}_REGISTRATION
-#include \"${module}_registration.h\"
-
-#include <cstddef>
-
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored \"-Wzero-as-null-pointer-constant\"
-#endif
-#include \"${generated_name}\"
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
-
-void quorl::init_${module}()
-{
-    ::init_${module}();
-}
-
-void quorl::shutdown_${module}()
-{
-    ::shutdown_${module}();
-}
-")
-    target_sources(${target} PRIVATE "${source}")
-    _quorl_show_generated(${target} "${header}")
-    source_group("Generated Files" FILES "${source}")
+    target_sources(${target} PRIVATE "${source}" "${header}")
+    source_group("Generated Files" FILES "${source}" "${header}")
     target_include_directories(${target} PUBLIC "$<BUILD_INTERFACE:${dir}>")
     set(${header_var} "${header}" PARENT_SCOPE)
 endfunction()
@@ -286,10 +190,13 @@ function(quorl_add_class_registration target)
     cmake_parse_arguments(PARSE_ARGV 1 arg "INCLUDE_ONLY" "OUTPUT;OUTPUT_VARIABLE;HEADER_VARIABLE"
                           "")
     _quorl_check_arguments(${function} INCLUDE_ONLY OUTPUT OUTPUT_VARIABLE HEADER_VARIABLE)
-    _quorl_check_target(${function} "${target}")
+    get_target_property(type ${target} TYPE)
+    if(type STREQUAL "INTERFACE_LIBRARY")
+        message(FATAL_ERROR "${function}: '${target}' is an INTERFACE library, which compiles "
+                            "nothing; name a library or executable that links it")
+    endif()
     set(function "${function}(${target})")
     set(tag_files ${arg_UNPARSED_ARGUMENTS})
-    get_target_property(type ${target} TYPE)
     if(type STREQUAL "UTILITY" AND NOT arg_INCLUDE_ONLY)
         message(FATAL_ERROR "${function}: a custom target compiles nothing; give INCLUDE_ONLY "
                             "to only generate")
@@ -329,20 +236,22 @@ function(quorl_add_class_registration target)
                                 "already from ${first}; rename one of the tag files")
         endif()
         set_property(GLOBAL PROPERTY "_QUORL_MODULE_${module}" "${tags_path}")
-        _quorl_generate(COMMAND -createClassReg OWNER ${target} TAGS "${tags_path}"
-                        MODULE ${module} SUFFIX _reg.cpp WHAT "class registration"
-                        OUTPUT "${arg_OUTPUT}" OUTPUT_VAR output STAMP_VAR stamp)
-        _quorl_attach(${function} ${target} "${output}" "${stamp}")
-        if(NOT type STREQUAL "UTILITY")
-            _quorl_show_generated(${target} "${output}")
+        # A folder for each module, so that a module renamed or gone leaves nothing on the
+        # include path.
+        set(output "${arg_OUTPUT}")
+        if(NOT output)
+            set(output "quorl/${target}/${module}/${module}_reg.cpp")
         endif()
+        get_filename_component(output "${output}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_BINARY_DIR}")
+        _quorl_generate(${function} ${target} -createClassReg "${tags_path}" "${output}"
+                        "class registration")
         if(arg_INCLUDE_ONLY)
             if(NOT type STREQUAL "UTILITY")
                 get_filename_component(output_dir "${output}" DIRECTORY)
                 target_include_directories(${target} PRIVATE "${output_dir}")
             endif()
         else()
-            _quorl_registration_wrapper(${target} "${output}" "${tags}" "${module}" header)
+            _quorl_registration_wrapper(${target} "${output}" "${module}" header)
             list(APPEND headers "${header}")
         endif()
         list(APPEND outputs "${output}")
@@ -365,28 +274,24 @@ function(quorl_add_tags_info target tags)
     endif()
     if(arg_NEW_TARGET AND TARGET "${target}")
         message(FATAL_ERROR "${function}: NEW_TARGET, but '${target}' is a target already")
-    elseif(NOT arg_NEW_TARGET)
-        if(NOT TARGET "${target}")
-            message(FATAL_ERROR "${function}: '${target}' is not a target; call "
-                                "${function}() after the add_library() or add_executable() "
-                                "that makes it, or give NEW_TARGET to add a custom target of "
-                                "that name")
-        endif()
-        _quorl_check_target(${function} "${target}")
+    elseif(NOT arg_NEW_TARGET AND NOT TARGET "${target}")
+        # Before 0.2.0 this call made the target.
+        message(FATAL_ERROR "${function}: '${target}' is not a target; call ${function}() "
+                            "after the add_library() or add_executable() that makes it, or give "
+                            "NEW_TARGET to add a custom target of that name")
     endif()
     set(function "${function}(${target})")
     _quorl_tag_file(${function} "${tags}" tags_path)
     _quorl_module_name("${tags}" module)
-    _quorl_generate(COMMAND -createTagsInfo OWNER ${target} TAGS "${tags_path}"
-                    MODULE ${module} SUFFIX _tags.txt WHAT "tag information"
-                    OUTPUT "${arg_OUTPUT}" OUTPUT_VAR output STAMP_VAR stamp)
+    set(output "${arg_OUTPUT}")
+    if(NOT output)
+        set(output "quorl/${target}/${module}_tags.txt")
+    endif()
+    get_filename_component(output "${output}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_BINARY_DIR}")
+    set(new_target "")
     if(arg_NEW_TARGET)
-        add_custom_target(${target} ALL DEPENDS "${stamp}")
-        return()
+        set(new_target NEW_TARGET)
     endif()
-    _quorl_attach(${function} ${target} "${output}" "${stamp}")
-    get_target_property(type ${target} TYPE)
-    if(NOT type STREQUAL "UTILITY")
-        _quorl_show_generated(${target} "${output}")
-    endif()
+    _quorl_generate(${function} ${target} -createTagsInfo "${tags_path}" "${output}"
+                    "tag information" ${new_target})
 endfunction()

@@ -1,33 +1,42 @@
-# Install rules, the CMake package (find_package(QuorlModuleParser CONFIG)) and the Debian package.
-# Components: Runtime (the tool, its man page and documents) and Development (the CMake package).
+# Install rules, the CMake package (find_package(QuorlModuleParser CONFIG)), the pkg-config file
+# and the Debian package. Components: Runtime (the tool, its build step, the wrapper templates,
+# the pkg-config file, the man page and documents) and Development (the CMake package).
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
 set(QUORL_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/QuorlModuleParser)
 set(QUORL_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/quorl-module-parser)
+set(QUORL_TEMPLATE_DIR ${CMAKE_INSTALL_DATADIR}/quorl-module-parser)
+# The build step is no command for people: it goes to libexec.
+set(QUORL_LIBEXEC_DIR ${CMAKE_INSTALL_LIBEXECDIR}/quorl-module-parser)
+set(QUORL_PC_DIR ${CMAKE_INSTALL_DATADIR}/pkgconfig)
 
 install(TARGETS quorlModuleParser EXPORT QuorlModuleParserTargets
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT Runtime)
-# The CMake functions' build step is no command for people: it goes to libexec.
-if(TARGET quorlRegenerate)
-    install(TARGETS quorlRegenerate EXPORT QuorlModuleParserTargets
-            RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/quorl-module-parser
-            COMPONENT Development)
-endif()
+install(TARGETS quorlRegenerate EXPORT QuorlModuleParserTargets
+        RUNTIME DESTINATION ${QUORL_LIBEXEC_DIR} COMPONENT Runtime)
 install(EXPORT QuorlModuleParserTargets NAMESPACE QuorlModuleParser::
         DESTINATION ${QUORL_CMAKE_DIR} COMPONENT Development)
+install(FILES cmake/templates/registration.h.in cmake/templates/registration.cpp.in
+        DESTINATION ${QUORL_TEMPLATE_DIR} COMPONENT Runtime)
+# Relocatable: the prefix is found from where the file lies.
+file(RELATIVE_PATH QUORL_PC_TO_PREFIX /prefix/${QUORL_PC_DIR} /prefix)
+configure_file(cmake/quorlModuleParser.pc.in ${CMAKE_CURRENT_BINARY_DIR}/quorlModuleParser.pc
+               @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/quorlModuleParser.pc DESTINATION ${QUORL_PC_DIR}
+        COMPONENT Runtime)
 
 set(QUORL_TOOL_INSTALL_PATH ${CMAKE_INSTALL_BINDIR}/quorlModuleParser${CMAKE_EXECUTABLE_SUFFIX})
 configure_package_config_file(cmake/QuorlModuleParserConfig.cmake.in
                               ${CMAKE_CURRENT_BINARY_DIR}/QuorlModuleParserConfig.cmake
                               INSTALL_DESTINATION ${QUORL_CMAKE_DIR}
-                              PATH_VARS QUORL_TOOL_INSTALL_PATH)
+                              PATH_VARS QUORL_TOOL_INSTALL_PATH QUORL_TEMPLATE_DIR)
 # The package holds a tool for the build host, so a target of any pointer size may use it.
 write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/QuorlModuleParserConfigVersion.cmake
                                  COMPATIBILITY SameMajorVersion ARCH_INDEPENDENT)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/QuorlModuleParserConfig.cmake
               ${CMAKE_CURRENT_BINARY_DIR}/QuorlModuleParserConfigVersion.cmake
-              cmake/QuorlModuleParserFunctions.cmake cmake/QuorlModuleParserGenerate.cmake
+              cmake/QuorlModuleParserFunctions.cmake
         DESTINATION ${QUORL_CMAKE_DIR} COMPONENT Development)
 
 # The man page and the changelog carry the version and date of project() and
@@ -57,7 +66,7 @@ foreach(file quorlModuleParser.1 changelog)
 endforeach()
 install(FILES ${quorlModuleParser.1_installed} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
         COMPONENT Runtime)
-install(FILES README.md packaging/debian/copyright ${changelog_installed}
+install(FILES README.md NEWS.md doc/cmake.md packaging/debian/copyright ${changelog_installed}
         DESTINATION ${QUORL_DOC_DIR} COMPONENT Runtime)
 
 set(CPACK_PACKAGE_NAME quorl-module-parser)

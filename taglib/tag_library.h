@@ -3,6 +3,8 @@
 // A tag file holds lines of the form `NAME = VALUE`; the README describes the format in full.
 #pragma once
 
+#include "file_output.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -39,9 +41,9 @@ public:
     // Calls `visit(name, value)` for every value, in file order.
     void visitAll(const std::function<void(const std::string&, std::string_view)>& visit) const;
 
-    // Writes renderText() to `path` with writeFileReplacing (file_output.h); on failure `reason`
-    // says why.
-    bool writeTextToFile(const std::string& path, std::string* reason) const;
+    // Writes renderText() to `path` with `write`; on failure `reason` says why.
+    bool writeTextToFile(const std::string& path, std::string* reason,
+                         FileWriter write = writeFileReplacing) const;
 
     // A tag file that reads back as the same names and values in the same order, headed by
     // comment lines naming the source file and counting the values and distinct tags.

@@ -189,9 +189,9 @@ std::string TagList::renderText() const
     return text;
 }
 
-bool TagList::writeTextToFile(const std::string& path, std::string* reason) const
+bool TagList::writeTextToFile(const std::string& path, std::string* reason, FileWriter write) const
 {
-    return writeFileReplacing(path, renderText(), reason);
+    return write(path, renderText(), reason);
 }
 
 } // namespace Quorl

@@ -16,12 +16,12 @@ using ProcessId = pid_t;
 
 struct ProcessOptions
 {
-    std::string workDir;               // the child's working directory; empty: the current one
-    bool unprivileged = false;         // when running as root, the child drops to nobody
-    long long fileSizeLimit = -1;      // RLIMIT_FSIZE for the child
-    bool ignoreFileSizeSignal = false; // SIGXFSZ ignored, as some shells and build tools leave it
-    long long memoryLimit = -1;        // RLIMIT_AS for the child, in bytes
-    std::string controlGroup;          // a control group's folder the child joins
+    std::string workDir;             // the child's working directory; empty: the current one
+    bool unprivileged = false;       // when running as root, the child drops to nobody
+    long long fileSizeLimit = -1;    // RLIMIT_FSIZE for the child
+    std::vector<int> ignoredSignals; // as nohup, shells and build tools leave some
+    long long memoryLimit = -1;      // RLIMIT_AS for the child, in bytes
+    std::string controlGroup;        // a control group's folder the child joins
 };
 
 struct ProcessResult

@@ -30,7 +30,9 @@ constexpr uid_t nobody = 65534;
     if (!options.workDir.empty() && chdir(options.workDir.c_str()) != 0) {
         _exit(126);
     }
-    signal(SIGXFSZ, options.ignoreFileSizeSignal ? SIG_IGN : SIG_DFL);
+    for (const int signalNumber : options.ignoredSignals) {
+        signal(signalNumber, SIG_IGN);
+    }
     for (const auto& [resource, value] : {std::pair{RLIMIT_FSIZE, options.fileSizeLimit},
                                           std::pair{RLIMIT_AS, options.memoryLimit}}) {
         const rlimit limit{static_cast<rlim_t>(value), static_cast<rlim_t>(value)};

@@ -53,7 +53,7 @@ Process startProcess(const std::vector<std::string>& argv, const std::string& st
                      const ProcessOptions& options)
 {
     Process process = processWithStreamsIn(streamsDir);
-    if (options.unprivileged || options.fileSizeLimit >= 0 || options.ignoreFileSizeSignal ||
+    if (options.unprivileged || options.fileSizeLimit >= 0 || !options.ignoredSignals.empty() ||
         options.memoryLimit >= 0) {
         return process; // finishProcess reports it as a failure to start
     }

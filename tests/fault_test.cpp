@@ -161,7 +161,7 @@ TEST_F(Faults, WriteFailuresKeepTheOldFileAndLeaveNothingBehind)
     ProcessOptions smallDisk;
     smallDisk.fileSizeLimit = 1000; // far less than either output
     ProcessOptions smallDiskQuiet = smallDisk;
-    smallDiskQuiet.ignoreFileSizeSignal = true;
+    smallDiskQuiet.ignoredSignals = {SIGXFSZ};
     const std::vector<Fault> faults = {
         {"folder missing", "missing/out", {}, "No such file or directory"},
         {"output is a folder", "taken", {}, "Is a directory"},

@@ -99,7 +99,7 @@ cmake -S tests/package/modular_app -B "$app" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$t
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_PREFIX_PATH="$host" \
     -DQUORL_MODULE_PARSER_EXECUTABLE="$host/bin/quorlModuleParser" \
     -DCMAKE_RUNTIME_OUTPUT_DIRECTORY="$app/bin" -DCMAKE_CXX_VISIBILITY_PRESET=hidden \
-    -DCMAKE_CXX_FLAGS="$strict"
+    -DCMAKE_CXX_FLAGS="$strict" -DCMAKE_UNITY_BUILD=ON
 cmake --build "$app"
 [ -f "$app/bin/libtools.dll" ] || { echo "the shared module is not a DLL" >&2; exit 1; }
 wine "$app/bin/app.exe" | tr -d '\r' >"$app/output.txt"

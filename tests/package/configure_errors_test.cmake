@@ -33,7 +33,7 @@ quorl_add_class_registration(other geo.shapes.tags)"
     "\\(other\\): module 'geo' comes from .*/geo.shapes.tags, but already from .*/geo.tags. rename"
 
     "quorl_add_class_registration(libb geo.tags)"
-    "quorl_add_class_registration: 'libb' is not a target. call quorl_add_class_registration"
+    "get_target_property.. called with non-existent target \"libb\""
 
     "quorl_add_tags_info(app geo.tags)"
     "quorl_add_tags_info: 'app' is not a target. .* or give NEW_TARGET"
@@ -45,10 +45,10 @@ quorl_add_class_registration(other geo.shapes.tags)"
     "'i' is an INTERFACE library, which compiles nothing"
 
     "add_library(imported STATIC IMPORTED)\nquorl_add_tags_info(imported geo.tags)"
-    "quorl_add_tags_info: 'imported' is IMPORTED"
+    "target_sources may only set INTERFACE properties on IMPORTED targets"
 
     "add_library(alias ALIAS lib)\nquorl_add_class_registration(alias geo.tags)"
-    "'alias' is an ALIAS of 'lib'. name 'lib' instead"
+    "target_sources can not be used on an ALIAS target"
 
     "add_custom_command(OUTPUT made.tags COMMAND \${CMAKE_COMMAND} -E echo)
 quorl_add_class_registration(lib \${CMAKE_CURRENT_BINARY_DIR}/made.tags)"

@@ -1,5 +1,6 @@
 # Builds the modular application with Meson (its meson.build, the README's recipe) against the
-# installed tool found on PATH, runs it, and rebuilds after a changed tag file.
+# installed package, found through its pkg-config file: a static and a shared module with hidden
+# symbols. A comment added to a tag file compiles nothing; a changed tag file reaches the program.
 #   cmake -DSCRATCH=<dir> -DAPP_DIR=<dir> -DPREFIX=<dir> -DMESON=<meson> -P meson_test.cmake
 include(${CMAKE_CURRENT_LIST_DIR}/common.cmake)
 
@@ -7,10 +8,17 @@ set(source "${SCRATCH}/app")
 set(binary "${SCRATCH}/build")
 file(REMOVE_RECURSE "${SCRATCH}")
 file(COPY "${APP_DIR}/" DESTINATION "${source}")
-set(ENV{PATH} "${PREFIX}/bin:$ENV{PATH}")
+set(ENV{PKG_CONFIG_PATH} "${PREFIX}/share/pkgconfig")
 run_checked("${MESON}" setup "${binary}" "${source}")
 run_checked("${MESON}" compile -C "${binary}")
 expect_output("${binary}/app" "${APP_DIR}/expected_output.txt")
+
+file(APPEND "${source}/tools/tools.tags" "# a comment changes no class\n")
+execute_process(COMMAND "${MESON}" compile -C "${binary}" RESULT_VARIABLE status
+                OUTPUT_VARIABLE out ERROR_VARIABLE out)
+if(NOT status EQUAL 0 OR NOT out MATCHES "tools_reg.h" OR out MATCHES "Compiling|Linking")
+    message(FATAL_ERROR "a comment in a tag file gave (${status}):\n${out}")
+endif()
 
 file(APPEND "${source}/tools/tools.tags" "CLASSES = Drill in Hammer.h inherits Tool\n")
 file(APPEND "${source}/tools/Hammer.h" "APP_CLASS(Drill);\n")

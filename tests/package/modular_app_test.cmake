@@ -1,6 +1,6 @@
 # Builds the modular application against the installed package with the strictest warnings a
 # user may set, as errors, and symbols hidden unless exported; runs it, and builds again to check
-# that nothing is left to do.
+# that nothing is left to do; then once more as a unity build, which must keep the exports.
 #   cmake -DSCRATCH=<dir> -DAPP_DIR=<dir> -DPREFIX=<dir> -DGENERATOR=<generator>
 #         -DCOMPILER=<C++ compiler> -P modular_app_test.cmake
 include(${CMAKE_CURRENT_LIST_DIR}/common.cmake)
@@ -16,3 +16,6 @@ configure("${APP_DIR}" "${binary}" "${GENERATOR}" ${options})
 build("${binary}")
 expect_output("${binary}/app" "${APP_DIR}/expected_output.txt")
 expect_nothing_to_build("${binary}")
+configure("${APP_DIR}" "${SCRATCH}/unity" "${GENERATOR}" ${options} -DCMAKE_UNITY_BUILD=ON)
+build("${SCRATCH}/unity")
+expect_output("${SCRATCH}/unity/app" "${APP_DIR}/expected_output.txt")

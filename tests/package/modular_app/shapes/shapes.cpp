@@ -1,0 +1,6 @@
+#include "shapes.h"
+
+int shapeCount()
+{
+    return 3;
+}

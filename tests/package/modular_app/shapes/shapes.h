@@ -1,0 +1,4 @@
+// What the shapes module offers besides its classes.
+#pragma once
+
+int shapeCount();
