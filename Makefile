@@ -3,13 +3,16 @@
 # test also work with a CMake too old for the presets (tools/ci-preset.sh).
 
 # Everything `make test` needs: the build, the tests' tools (clang-format for the format check,
-# file for CPack's dpkg-shlibdeps, lintian for the package check, meson for the Meson recipe) and
-# man to read the page.
-# Qt 6 where the release has it; Debian 11 has Qt 5.15 only.
-QT_PACKAGE := $(shell . /etc/os-release 2>/dev/null; \
-                [ "$$VERSION_CODENAME" = bullseye ] && echo qtbase5-dev || echo qt6-base-dev)
+# file for CPack's dpkg-shlibdeps, lintian for the package check, meson and pkg-config for the
+# Meson recipe) and man to read the page.
+# The Qt that is installed, Qt 6 where both are; where neither is, Qt 6 (Qt 5 on Debian 11, which
+# has no Qt 6).
+installed = $(shell dpkg-query -W -f='$${Status}' $(1) 2>/dev/null | grep -q ' installed$$' && echo $(1))
+QT_PACKAGE := $(or $(call installed,qt6-base-dev),$(call installed,qtbase5-dev),\
+                $(shell . /etc/os-release 2>/dev/null; \
+                  [ "$$VERSION_CODENAME" = bullseye ] && echo qtbase5-dev || echo qt6-base-dev))
 PACKAGES := cmake ninja-build make g++ $(QT_PACKAGE) libgtest-dev dpkg-dev file clang-format \
-            lintian groff-base man-db meson
+            lintian groff-base man-db meson pkg-config
 TOOL := build/ci/app/quorlModuleParser
 DEMO_DIR := build/demo
 
@@ -19,6 +22,7 @@ all: build
 
 deps:
 	@tools/ensure-packages.sh $(PACKAGES)
+	@echo "building with Qt from $(QT_PACKAGE)"
 
 build: deps
 	tools/ci-preset.sh configure

@@ -11,6 +11,7 @@
 # protoc is a yardstick here, installed for this script only; the project never needs it.
 set -eu
 cd "$(dirname "$0")/.."
+. bench/timing.sh
 modules=${1:-300}
 rounds=${2:-3}
 tools/ensure-packages.sh protobuf-compiler
@@ -23,7 +24,6 @@ cmake --install build/ci --prefix "$work/prefix" >/dev/null
 
 variants="functions plain protoc"
 generators="Ninja Makefiles"
-milliseconds() { echo $(($(date +%s%N) / 1000000)); }
 build() { # generator, folder; prints what it ran
     if [ "$1" = Ninja ]; then ninja -C "$2" -j2; else make -C "$2" -j2; fi
 }
@@ -66,7 +66,6 @@ for round in $(seq "$rounds"); do
     done
 done
 
-median() { sort -n "$1" | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 echo "$modules modules of 10 CLASSES values, $rounds rounds, $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg), $(date -u +%Y-%m-%d)"
 printf '%-10s %-28s %10s %10s %10s %12s %12s\n' generator step functions plain protoc \
     "fn/protoc" "fn/plain"

@@ -7,6 +7,10 @@
 #              the even modules, quorl_add_tags_info for the odd ones
 #   plain      the same two commands as plain custom commands that write the outputs directly
 #   protoc     protoc --cpp_out on one small .proto file per module, as plain custom commands
+# and, for what a build of library modules costs when nothing changed, N static libraries of one
+# class each, its registration
+#   libraries    made by quorl_add_class_registration
+#   handwritten  written by hand as a source of the library
 cmake_minimum_required(VERSION 3.18)
 
 file(REMOVE_RECURSE "${DIR}")
@@ -26,6 +30,23 @@ foreach(i RANGE ${last})
         string(APPEND proto "message C${j} {\n  int32 id = 1;\n  string name = 2;\n}\n")
     endforeach()
     file(WRITE "${DIR}/modules/m${i}.tags" "${tags}")
+    if(VARIANT MATCHES "^(libraries|handwritten)$")
+        file(WRITE "${DIR}/modules/m${i}.tags" "CLASSES = K${i} in m${i}.h\n")
+        file(WRITE "${DIR}/modules/m${i}.h" "struct K${i}
+{
+    static const char* getClass() { return \"K${i}\"; }
+    static void init(const char*) {}
+    static void shutdown() {}
+};
+")
+        file(WRITE "${DIR}/modules/m${i}.cpp" "#include \"m${i}.h\"\nint size${i}() { return sizeof(K${i}); }\n")
+        file(WRITE "${DIR}/modules/m${i}_registration.cpp" "#include \"m${i}.h\"
+namespace quorl {
+void init_m${i}() { K${i}::init(nullptr); }
+void shutdown_m${i}() { K${i}::shutdown(); }
+}
+")
+    endif()
     if(VARIANT STREQUAL "protoc")
         file(WRITE "${DIR}/modules/m${i}.proto" "${proto}")
     endif()
@@ -76,6 +97,23 @@ foreach(i RANGE ${last})
 endforeach()
 add_custom_target(generate ALL DEPENDS \${outputs})
 ")
+elseif(VARIANT STREQUAL "libraries")
+    file(WRITE "${DIR}/CMakeLists.txt" "${head}
+find_package(QuorlModuleParser CONFIG REQUIRED)
+foreach(i RANGE ${last})
+    add_library(m\${i} STATIC ${modules}/m\${i}.cpp)
+    target_include_directories(m\${i} PRIVATE ${modules})
+    quorl_add_class_registration(m\${i} ${modules}/m\${i}.tags)
+endforeach()
+")
+elseif(VARIANT STREQUAL "handwritten")
+    file(WRITE "${DIR}/CMakeLists.txt" "${head}
+foreach(i RANGE ${last})
+    add_library(m\${i} STATIC ${modules}/m\${i}.cpp ${modules}/m\${i}_registration.cpp)
+    target_include_directories(m\${i} PRIVATE ${modules})
+endforeach()
+")
 else()
-    message(FATAL_ERROR "VARIANT is functions, plain or protoc, not '${VARIANT}'")
+    message(FATAL_ERROR "VARIANT is functions, plain, protoc, libraries or handwritten, not "
+                        "'${VARIANT}'")
 endif()
