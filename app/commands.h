@@ -3,6 +3,7 @@
 #pragma once
 
 #include "file_output.h"
+#include "tag_library.h"
 
 #include <iosfwd>
 #include <string>
@@ -27,6 +28,11 @@ struct CommandLine
 };
 
 extern const char* const usageText;
+
+// The command switches, compared whole and case-sensitively.
+inline constexpr std::string_view createTagsInfoSwitch = "-createTagsInfo";
+inline constexpr std::string_view createClassRegSwitch = "-createClassReg";
+inline constexpr std::string_view rebuildSwitch = "-rebuild";
 
 // Narrows a platform wide argument unit by unit: each unit becomes the byte of its low 8 bits.
 // No code page is consulted, so characters above U+00FF turn into unrelated bytes.

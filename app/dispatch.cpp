@@ -65,21 +65,21 @@ int runCommandLine(const CommandLine& line, std::ostream& out, std::ostream& err
         return 0;
     }
     const std::string& command = args[1];
-    if (command == "-createTagsInfo") {
+    if (command == createTagsInfoSwitch) {
         if (args.size() == 4) {
             return createTagsInfo(line, err, write);
         }
         out << usageText;
         return 1;
     }
-    if (command == "-createClassReg") {
+    if (command == createClassRegSwitch) {
         if (args.size() == 4 || args.size() == 5) {
             return createClassReg(line, err, write);
         }
         out << usageText;
         return 1;
     }
-    if (command == "-rebuild") {
+    if (command == rebuildSwitch) {
         err << "not implemented yet.\n";
         return 1;
     }

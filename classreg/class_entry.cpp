@@ -30,8 +30,8 @@ bool parseClassEntry(std::uint64_t index, std::string_view value, ClassEntry* en
 {
     // Read as NUL-terminated text on purpose: a value is taken up to its first NUL byte.
     const std::string_view text = value.substr(0, value.find('\0'));
-    // Reused, so that a list of values costs one allocation rather than one per value.
-    thread_local QString qtext;
+    // One buffer for the whole run, so that a list of values costs one allocation, not one each.
+    static QString qtext;
     qtext = QLatin1String(text.data(), static_cast<QtSize>(text.size()));
     QStringView rest = QStringView(qtext).trimmed();
     QStringView words[maxWords];
@@ -74,7 +74,7 @@ bool parseClassEntry(std::uint64_t index, std::string_view value, ClassEntry* en
     }
 
     // Latin-1 maps byte k to character k, so a word stands at the same offsets in `text` as in
-    // `qtext`: narrowing it is taking those bytes (what qString2STLString would give).
+    // `qtext`: the word comes back as those bytes of the value, every byte value unchanged.
     const auto narrow = [&](QStringView word) {
         return word.isEmpty()
                    ? std::string_view()

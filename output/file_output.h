@@ -12,9 +12,4 @@ namespace Quorl {
 // a file-size limit and a vanished reader come back as errors.
 bool writeFileReplacing(const std::string& path, std::string_view contents, std::string* reason);
 
-// What puts a command's text at its output path: writeFileReplacing for the tool, a writer that
-// leaves an output holding the text alone for the build step (quorlRegenerate).
-using FileWriter = bool (*)(const std::string& path, std::string_view contents,
-                            std::string* reason);
-
 } // namespace Quorl

@@ -86,7 +86,7 @@ DWORD writeAndClose(HANDLE file, std::string_view contents, bool flush)
     return error;
 }
 
-// `path` made absolute: Wine's ReplaceFileW takes no relative paths.
+// `path` made absolute: Wine's ReplaceFileW takes no relative paths (Windows's takes them).
 std::wstring fullPath(const std::wstring& path)
 {
     std::wstring full(GetFullPathNameW(path.c_str(), 0, nullptr, nullptr), L'\0');
@@ -110,7 +110,7 @@ DWORD replace(const std::wstring& target, DWORD attributes, std::string_view con
     }
     if ((error == ERROR_SUCCESS && attributes != INVALID_FILE_ATTRIBUTES) ||
         error == ERROR_ALREADY_EXISTS) {
-        // ReplaceFileW carries the attributes over on Windows, not on Wine.
+        // Windows's ReplaceFileW carries the attributes over itself; Wine's does not.
         SetFileAttributesW(temporary.c_str(), attributes == INVALID_FILE_ATTRIBUTES
                                                   ? FILE_ATTRIBUTE_NORMAL
                                                   : attributes);
@@ -137,7 +137,7 @@ bool writeFileReplacing(const std::string& path, std::string_view contents, std:
     }
     // Devices and pipes take the text in place. Files that cannot be replaced (read-only, or
     // open elsewhere without sharing) are refused before any temporary file exists: ReplaceFileW
-    // can leave one of its own behind (Wine's does).
+    // can leave its replacement behind (Windows documents such cases; Wine's does it for these).
     DWORD type = FILE_TYPE_DISK;
     probe(target, 0, &type);
     DWORD error = ERROR_SUCCESS;

@@ -28,9 +28,9 @@ template <typename Char>
 int regenerate(int argc, const Char* const* argv, std::ostream& out, std::ostream& err)
 {
     const std::string command = argc > 1 ? narrowPath(argv[1]) : "";
-    const char* what = command == "-createClassReg"   ? "class registration"
-                       : command == "-createTagsInfo" ? "tag information"
-                                                      : nullptr;
+    const char* what = command == createClassRegSwitch   ? "class registration"
+                       : command == createTagsInfoSwitch ? "tag information"
+                                                         : nullptr;
     if (what == nullptr || argc < 4 || argc > 5) {
         err << "usage: quorlRegenerate <-createClassReg | -createTagsInfo> <tag file> <output> "
                "[<stamp>]\n";

@@ -1,8 +1,5 @@
 #include "tag_library.h"
 
-#include <QString>
-#include <QStringView>
-
 namespace Quorl {
 
 std::string pathForMessages(const std::string& path)
@@ -34,17 +31,6 @@ std::string extractToChar(std::string& text, char separator)
         text.erase(0, position + 1);
     }
     return extracted;
-}
-
-std::string qString2STLString(const QString& text)
-{
-    return qString2STLString(QStringView(text));
-}
-
-std::string qString2STLString(QStringView text)
-{
-    const QByteArray bytes = text.toLatin1();
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
 } // namespace Quorl

@@ -1,9 +1,6 @@
-#include "qt_versions.h"
 #include "tag_library.h"
 
 #include <gtest/gtest.h>
-
-#include <QString>
 
 namespace {
 
@@ -30,17 +27,6 @@ TEST(StringHelpers, ExtractToChar)
     std::string leadingDot = ".hidden";
     EXPECT_EQ(Quorl::extractToChar(leadingDot, '.'), "");
     EXPECT_EQ(leadingDot, "hidden");
-}
-
-TEST(StringHelpers, QStringRoundTripKeepsEveryByte)
-{
-    std::string all;
-    for (int byte = 0; byte < 256; ++byte) {
-        all += static_cast<char>(byte);
-    }
-    const QString text = QString::fromLatin1(all.data(), static_cast<Quorl::QtSize>(all.size()));
-    ASSERT_EQ(text.size(), 256);
-    EXPECT_EQ(Quorl::qString2STLString(text), all);
 }
 
 } // namespace

@@ -13,10 +13,12 @@
 #include <string_view>
 #include <vector>
 
-class QString;
-class QStringView;
-
 namespace Quorl {
+
+// What puts a command's text at its output path: writeFileReplacing for the tool; the build step
+// (quorlRegenerate) passes one that leaves an output already holding the text alone.
+using FileWriter = bool (*)(const std::string& path, std::string_view contents,
+                            std::string* reason);
 
 // Every (name, value) pair of one tag file, in file order. A tag may occur any number of times.
 class TagList
@@ -108,10 +110,5 @@ std::string removePathFromFilename(const std::string& path);
 // from `text`, leaving the rest. When `separator` does not occur, returns the whole text and
 // leaves `text` empty.
 std::string extractToChar(std::string& text, char separator);
-
-// The 8-bit string back from a QString that was made from 8-bit text: each character becomes the
-// byte of its Latin-1 code, so all 256 byte values survive the round trip.
-std::string qString2STLString(const QString& text);
-std::string qString2STLString(QStringView text);
 
 } // namespace Quorl

@@ -6,8 +6,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <new>
-#include <stdexcept>
 #include <system_error>
 
 namespace Quorl {
@@ -284,18 +282,14 @@ std::unique_ptr<TagList> TagHeaderParser::parseTagFile(const std::string& path)
 std::unique_ptr<TagList> TagHeaderParser::parseTagFile(const std::string& path,
                                                        const std::string& shownAs)
 {
-    std::string reason = std::strerror(ENOMEM);
-    // Memory runs out on inputs like /dev/zero or a huge sparse file: that is this input's
-    // fault on this machine, so it is reported like any other unreadable file.
-    try {
-        std::string text;
-        if (readWholeFile(path, &text, &reason)) {
-            auto tags = std::make_unique<TagList>(removePathFromFilename(shownAs), std::move(text));
-            parseInto(*tags, tags->text(), shownAs);
-            return tags;
-        }
-    } catch (const std::bad_alloc&) {
-    } catch (const std::length_error&) {
+    // An input larger than the memory the run may have is refused unread, like any unreadable
+    // file; memory that runs out all the same is the caller's to report.
+    std::string text;
+    std::string reason;
+    if (readWholeFile(path, &text, &reason)) {
+        auto tags = std::make_unique<TagList>(removePathFromFilename(shownAs), std::move(text));
+        parseInto(*tags, tags->text(), shownAs);
+        return tags;
     }
     errorText = pathForMessages(shownAs) + ": error: cannot read file: " + reason + "\n";
     errorFlag = 1;
