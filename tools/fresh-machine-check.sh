@@ -1,10 +1,12 @@
 #!/bin/sh
-# The fresh-machine check: for each Debian release named (default: Debian 12 and Debian 11),
-# makes a minimal system in a folder (debootstrap minbase with make, git and ca-certificates
-# only), copies the committed tree (git archive HEAD) into it and runs the README's two
-# commands there, `make demo` and then `make test`, as a new user would.
+# The fresh-machine check: for each Debian release named (default: Debian 12, Debian 11, and
+# Debian 12 with only Qt 5 and a normal user), makes a minimal system in a folder (debootstrap
+# minbase with make, git and ca-certificates only), copies the committed tree (git archive HEAD)
+# into it and runs the README's two commands there, `make demo` and then `make test`, as a new
+# user would. For <suite>-qt5-user, root installs Qt 5 and what `make deps` asks for, and a
+# normal user runs the two commands.
 #
-#   tools/fresh-machine-check.sh [suite...]      (default: bookworm bullseye)
+#   tools/fresh-machine-check.sh [suite...]      (default: bookworm bullseye bookworm-qt5-user)
 #
 # Needs root for debootstrap, chroot and the mounts of /proc and /dev; without root it says
 # loudly that it skipped. As root every failure fails it, and the folder is unmounted and
@@ -24,7 +26,7 @@ if [ -z "$mirror" ]; then
     echo "fresh-machine check: no Debian mirror in this machine's apt sources" >&2
     exit 1
 fi
-[ $# -gt 0 ] || set -- bookworm bullseye
+[ $# -gt 0 ] || set -- bookworm bullseye bookworm-qt5-user
 
 root=""
 logs=$(mktemp -d /var/tmp/quorl-fresh-logs.XXXXXX)
@@ -69,9 +71,10 @@ step() {
 }
 
 check_release() {
-    suite=$1
+    release=$1
+    suite=${release%%-*}
     start=$(date +%s)
-    step "$suite-debootstrap" debootstrap --variant=minbase --include=make,git,ca-certificates \
+    step "$release-debootstrap" debootstrap --variant=minbase --include=make,git,ca-certificates \
         "$suite" "$root" "$mirror"
     # This machine's apt settings and name servers, and the mirror's suites of this release.
     rm -rf "$root/etc/apt/sources.list.d"
@@ -86,21 +89,36 @@ check_release() {
     git archive HEAD | tar -x -C "$root/src"
     mount -t proc proc "$root/proc"
     mount --bind /dev "$root/dev"
-    step "$suite-make-demo" in_chroot "make demo"
-    step "$suite-make-test" in_chroot "make test"
+    builder=""
+    if [ "$release" != "$suite" ]; then
+        step "$release-qt5-packages" in_chroot "apt-get update && apt-get install -y \
+            --no-install-recommends qtbase5-dev && make deps"
+        in_chroot "useradd --create-home builder && chown -R builder /src"
+        builder=builder
+    fi
+    step "$release-make-demo" in_chroot "make demo" $builder
+    step "$release-make-test" in_chroot "make test" $builder
     echo "fresh-machine check passed in $(($(date +%s) - start)) s (make demo and make test in" \
-        "a minimal $(. "$root/etc/os-release" && echo "$PRETTY_NAME"))"
+        "a minimal $(. "$root/etc/os-release" && echo "$PRETTY_NAME")${builder:+, Qt 5 only, as $builder})"
     unmount_and_remove
 }
 
+# Runs a command in /src of the chroot, as root or as the user named second.
 in_chroot() {
-    chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 TERM=dumb \
-        PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-        sh -c "cd /src && $1"
+    user=${2:-root}
+    home=/root
+    switch_user=""
+    if [ "$user" != root ]; then
+        home=/home/$user
+        switch_user="runuser -u $user --"
+    fi
+    # shellcheck disable=SC2086
+    chroot "$root" $switch_user /usr/bin/env -i HOME="$home" LANG=C.UTF-8 TERM=dumb \
+        PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin sh -c "cd /src && $1"
 }
 
-for suite in "$@"; do
+for release in "$@"; do
     root=$(mktemp -d /var/tmp/quorl-fresh-root.XXXXXX)
     chmod 755 "$root" # it becomes /, which every user must be able to enter
-    check_release "$suite"
+    check_release "$release"
 done

@@ -1,110 +1,39 @@
 #!/bin/sh
-# The Windows check: cross-builds the tool and its tests for 64-bit Windows with MinGW-w64
-# against a real Qt Core, builds the modular application for Windows through the README's
-# cross-compiling recipe (the host's tool, its shared module a DLL) and runs it under Wine, then
-# runs the test suite under Wine (CTest with Wine as the cross-compiling emulator) and ends with
-# CTest's summary. The tool is left at build/windows/app/quorlModuleParser.exe.
+# The Windows check: cross-builds the tool and its tests for 64-bit Windows with MinGW-w64 against
+# a real Qt Core (tools/windows-provision.sh), and runs the suite under Wine through CTest, with
+# Wine as the cross-compiling emulator. The suite's modular application test builds the
+# application for Windows with the host's tool (its shared module a DLL, a unity build too) and
+# runs it. The tool is left at build/windows/app/quorlModuleParser.exe.
 #
 #   tools/windows-check.sh
 #
-# Debian has no Qt for MinGW, so Debian's own Qt source (qt6-base, through `apt-get source` from a
-# deb-src entry for this machine's mirror and release) is cross-built once, Core only and static,
-# into the cache (QUORL_WINDOWS_CACHE, default /var/cache/quorl-windows), keyed by its version,
-# which is that of the host tools it needs (qt6-base-dev-tools); GoogleTest likewise, from
-# /usr/src/googletest. On the 2-core development machine the first run, which builds both, took
-# 11 1/2 minutes (most of it Qt's 280 build steps); a run with both cached takes 1 1/2.
-#
-# Needs root to install the packages (MinGW-w64 with POSIX threads, Wine, Qt's host tools) and
-# fetch the source; without root, or where they cannot be had, it says loudly that it skipped.
+# Needs root for the provisioning; without root, or where it cannot be had, it says loudly that
+# it skipped.
 set -eu
 cd "$(dirname "$0")/.."
-repo=$(pwd)
-
-skip() {
-    echo "*** WINDOWS CHECK SKIPPED: $* ***" >&2
-    exit 0
-}
-[ "$(id -u)" = 0 ] || skip "it needs root (packages, the Qt source)"
-tools/ensure-packages.sh g++-mingw-w64-x86-64-posix wine wine64 qt6-base-dev-tools \
-    libgtest-dev dpkg-dev cmake ninja-build ||
-    skip "the packages it needs cannot be installed here"
-
-toolchain=$repo/cmake/toolchains/mingw-w64-x86_64.cmake
-cache=${QUORL_WINDOWS_CACHE:-/var/cache/quorl-windows}
-qt_version=$(dpkg-query -W -f='${Version}' qt6-base-dev-tools)
-qt=$cache/qt-$qt_version-mingw
-gtest=$cache/googletest-$(dpkg-query -W -f='${Version}' libgtest-dev)-mingw
-export WINEDEBUG=-all WINEPREFIX="$cache/wine"
-mkdir -p "$cache"
-
-if [ ! -f "$qt/lib/cmake/Qt6Core/Qt6CoreConfig.cmake" ]; then
-    echo "== Qt $qt_version for MinGW: not in $cache, building it (about 10 minutes)"
-    . tools/debian-archives.sh
-    [ -n "$mirror" ] || skip "no Debian mirror among this machine's apt sources"
-    . /etc/os-release
-    cat >/etc/apt/sources.list.d/quorl-src.sources <<SOURCES
-Types: deb-src
-URIs: $mirror
-Suites: $VERSION_CODENAME $VERSION_CODENAME-updates
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-SOURCES
-    apt-get update
-    rm -rf "$cache/src" "$cache/qt-build"
-    mkdir -p "$cache/src"
-    (cd "$cache/src" && apt-get source --only-source "qt6-base=$qt_version")
-    off=""
-    for feature in gui network sql xml dbus testlib icu concurrent widgets \
-        system_zlib system_pcre2 system_doubleconversion; do
-        off="$off -DFEATURE_$feature=OFF"
-    done
-    # shellcheck disable=SC2086
-    cmake -S "$(echo "$cache"/src/qt6-base-*/)" -B "$cache/qt-build" -G Ninja \
-        -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_INSTALL_PREFIX="$qt" -DQT_HOST_PATH=/usr \
-        -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake -DBUILD_SHARED_LIBS=OFF \
-        -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF $off
-    cmake --build "$cache/qt-build"
-    cmake --install "$cache/qt-build"
-    rm -rf "$cache/src" "$cache/qt-build"
+status=0
+prefixes=$(tools/windows-provision.sh) || status=$?
+if [ "$status" != 0 ]; then
+    echo "*** WINDOWS CHECK SKIPPED: provisioning gave $status (above) ***" >&2
+    [ "$status" = 2 ] && exit 0
+    exit "$status"
 fi
+qt=${prefixes% *}
+gtest=${prefixes#* }
+export WINEDEBUG=-all WINEPREFIX="${QUORL_WINDOWS_CACHE:-/var/cache/quorl-windows}/wine"
 
-if [ ! -f "$gtest/lib/libgtest.a" ]; then
-    echo "== GoogleTest for MinGW: not in $cache, building it"
-    rm -rf "$cache/gtest-build"
-    cmake -S /usr/src/googletest -B "$cache/gtest-build" -G Ninja \
-        -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_INSTALL_PREFIX="$gtest" -DBUILD_GMOCK=OFF
-    cmake --build "$cache/gtest-build"
-    cmake --install "$cache/gtest-build"
-    rm -rf "$cache/gtest-build"
-fi
-
-echo "== the tool and its tests for Windows, in build/windows"
-cmake -S . -B build/windows -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-    -DCMAKE_BUILD_TYPE=Release -DCMAKE_PREFIX_PATH="$qt;$gtest" -DQT_HOST_PATH=/usr \
-    -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake -DQUORL_WARNINGS_AS_ERRORS=ON
-cmake --build build/windows
-
-echo "== the modular application for Windows, generated by the host's tool"
-host=$repo/build/windows-host
+echo "== the host's tool, for the modular application, in build/windows-host"
 tools/ci-preset.sh configure
 cmake --build build/ci --target quorlModuleParser quorlRegenerate
-cmake --install build/ci --prefix "$host" >/dev/null
-app=$repo/build/windows/modular_app
-strict="-Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wold-style-cast"
-strict="$strict -Wzero-as-null-pointer-constant -Wmissing-declarations -Werror"
-rm -rf "$app"
-cmake -S tests/package/modular_app -B "$app" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-    -DCMAKE_BUILD_TYPE=Release -DCMAKE_PREFIX_PATH="$host" \
-    -DQUORL_MODULE_PARSER_EXECUTABLE="$host/bin/quorlModuleParser" \
-    -DCMAKE_RUNTIME_OUTPUT_DIRECTORY="$app/bin" -DCMAKE_CXX_VISIBILITY_PRESET=hidden \
-    -DCMAKE_CXX_FLAGS="$strict" -DCMAKE_UNITY_BUILD=ON
-cmake --build "$app"
-[ -f "$app/bin/libtools.dll" ] || { echo "the shared module is not a DLL" >&2; exit 1; }
-wine "$app/bin/app.exe" | tr -d '\r' >"$app/output.txt"
-diff -u tests/package/modular_app/expected_output.txt "$app/output.txt"
-echo "modular application: the same output as on Linux"
+cmake --install build/ci --prefix "$PWD/build/windows-host" >/dev/null
+
+echo "== the tool and its tests for Windows, in build/windows"
+cmake -S . -B build/windows -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchains/mingw-w64-x86_64.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_PREFIX_PATH="$qt;$gtest" -DQT_HOST_PATH=/usr \
+    -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake -DQUORL_WARNINGS_AS_ERRORS=ON \
+    -DQUORL_TEST_HOST_PREFIX="$PWD/build/windows-host"
+cmake --build build/windows
 
 echo "== the test suite under Wine"
 cd build/windows

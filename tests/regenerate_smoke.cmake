@@ -1,0 +1,22 @@
+# quorlRegenerate as built for this platform, through the emulator if any: the tool's text and a
+# stamp, then the same text left alone on the next run, its time kept.
+#   cmake -DPROGRAM=<quorlRegenerate> [-DEMULATOR=<command>] -DTAGS=<tag file>
+#         -DEXPECTED=<file> -DSCRATCH=<dir> -P regenerate_smoke.cmake
+file(REMOVE_RECURSE "${SCRATCH}")
+file(MAKE_DIRECTORY "${SCRATCH}")
+foreach(run 1 2)
+    execute_process(COMMAND ${EMULATOR} "${PROGRAM}" -createClassReg "${TAGS}"
+                            "${SCRATCH}/out.cpp" "${SCRATCH}/out.stamp"
+                    RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
+    file(READ "${SCRATCH}/out.cpp" text)
+    file(READ "${EXPECTED}" expected)
+    string(REPLACE "\r\n" "\n" text "${text}")
+    if(NOT status EQUAL 0 OR NOT text STREQUAL expected OR NOT EXISTS "${SCRATCH}/out.stamp")
+        message(FATAL_ERROR "run ${run} gave ${status}:\n${out}\nand wrote:\n${text}")
+    endif()
+    file(TIMESTAMP "${SCRATCH}/out.cpp" written_${run} "%s" UTC)
+    execute_process(COMMAND "${CMAKE_COMMAND}" -E sleep 1.1)
+endforeach()
+if(NOT written_1 STREQUAL written_2)
+    message(FATAL_ERROR "the same text was written again")
+endif()
