@@ -25,7 +25,7 @@ for round in $(seq "$rounds"); do
     for variant in libraries handwritten; do
         start=$(milliseconds)
         make -C "$work/$variant-build" -j2 >"$work/log" 2>&1
-        echo "$(($(milliseconds) - start))" >>"$work/$variant"
+        echo "$(($(milliseconds) - start))" >>"$work/times-$variant"
         if grep -q -e Generating -e Building -e Linking "$work/log"; then
             echo "makefiles_noop: the no-op build of $variant did work:" >&2
             cat "$work/log" >&2
@@ -33,7 +33,7 @@ for round in $(seq "$rounds"); do
         fi
     done
 done
-f=$(median "$work/libraries")
-h=$(median "$work/handwritten")
+f=$(median "$work/times-libraries")
+h=$(median "$work/times-handwritten")
 echo "$modules libraries, $rounds rounds, $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg), $(date -u +%Y-%m-%d)"
 echo "Unix Makefiles no-op build: functions $f ms, hand-written $h ms, $(echo "$f $h" | awk '{ printf "%.2f", $1 / $2 }')x"

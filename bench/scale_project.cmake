@@ -31,16 +31,16 @@ foreach(i RANGE ${last})
     endforeach()
     file(WRITE "${DIR}/modules/m${i}.tags" "${tags}")
     if(VARIANT MATCHES "^(libraries|handwritten)$")
-        file(WRITE "${DIR}/modules/m${i}.tags" "CLASSES = K${i} in m${i}.h\n")
-        file(WRITE "${DIR}/modules/m${i}.h" "struct K${i}
+        file(WRITE "${DIR}/modules/m${i}.tags" "CLASSES = K${i}\n")
+        file(WRITE "${DIR}/modules/K${i}.h" "struct K${i}
 {
     static const char* getClass() { return \"K${i}\"; }
     static void init(const char*) {}
     static void shutdown() {}
 };
 ")
-        file(WRITE "${DIR}/modules/m${i}.cpp" "#include \"m${i}.h\"\nint size${i}() { return sizeof(K${i}); }\n")
-        file(WRITE "${DIR}/modules/m${i}_registration.cpp" "#include \"m${i}.h\"
+        file(WRITE "${DIR}/modules/m${i}.cpp" "#include \"K${i}.h\"\nint size${i}() { return sizeof(K${i}); }\n")
+        file(WRITE "${DIR}/modules/m${i}_registration.cpp" "#include \"K${i}.h\"
 namespace quorl {
 void init_m${i}() { K${i}::init(nullptr); }
 void shutdown_m${i}() { K${i}::shutdown(); }

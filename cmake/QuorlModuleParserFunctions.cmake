@@ -134,7 +134,9 @@ function(_quorl_generate function target switch tags output what)
     endif()
     get_target_property(type ${target} TYPE)
     get_target_property(target_dir ${target} SOURCE_DIR)
-    if(target_dir STREQUAL CMAKE_CURRENT_SOURCE_DIR AND NOT type STREQUAL "UTILITY")
+    # Custom targets take sources since CMake 3.20.
+    if(target_dir STREQUAL CMAKE_CURRENT_SOURCE_DIR
+       AND (NOT type STREQUAL "UTILITY" OR NOT CMAKE_VERSION VERSION_LESS 3.20))
         set_source_files_properties("${rule}" PROPERTIES HEADER_FILE_ONLY ON)
         target_sources(${target} PRIVATE "${rule}")
         source_group("CMake Rules" FILES "${rule}")

@@ -86,6 +86,6 @@ run_checked("${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${development}
 file(WRITE "${source}/CMakeLists.txt" "${head}")
 file(REMOVE "${binary}/CMakeCache.txt") # which remembers the complete package
 configure_messages(out "${development}")
-if(NOT out MATCHES "bin/quorlModuleParser is missing: install the Runtime component as well")
+if(NOT out MATCHES "bin/quorlModuleParser is missing: install the Runtime component as well \\(cmake --install <build> --component Runtime\\)")
     message(FATAL_ERROR "the package without its Runtime component gave:\n${out}")
 endif()
