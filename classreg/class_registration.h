@@ -24,8 +24,8 @@ struct ClassEntry
 // Splits one "CLASSES" value into its ClassEntry: the value is read up to its first NUL byte,
 // trimmed of white space as Qt defines it and cut at every single blank (empty words count);
 // one, three or five words with the keywords "in" and "inherits" in any letter case are the
-// forms (README, "The CLASSES grammar"). A malformed value gives false and, in `message`, the
-// two-line report naming the value's `index` and repeating the value unchanged.
+// forms (man page, "THE CLASSES GRAMMAR"). A malformed value gives false and, in `message`, the
+// two-line report naming the value's `index` and repeating the value (quotedForMessages).
 bool parseClassEntry(std::uint64_t index, std::string_view value, ClassEntry* entry,
                      std::string* message);
 

@@ -88,24 +88,16 @@ std::string generateClassRegistration(const TagList& tags, const std::string& mo
     }
     needMemory(tags.text().size() + size);
     std::string text;
-    text.reserve(size);
+    text.reserve(size); // so the blocks' places stay where they are
     adviseHugePages(text);
     for (int part = 0; part < 4; ++part) {
         for (const std::string_view piece : frame[part]) {
             text += piece;
         }
         if (part < 3) {
+            blocks[part].at = text.data() + text.size();
             text.append(blocks[part].size, '\0');
         }
-    }
-    // The blocks' places, now that the text has its final size.
-    char* place = text.data();
-    for (int part = 0; part < 3; ++part) {
-        for (const std::string_view piece : frame[part]) {
-            place += piece.size();
-        }
-        blocks[part].at = place;
-        place += blocks[part].size;
     }
     forEachEntry(tags, message, addLines);
     return text;

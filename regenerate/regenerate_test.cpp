@@ -149,26 +149,12 @@ TEST_F(Regenerate, OutputsThatAreNotPlainFilesAreWrittenAsTheToolWritesThem)
                   .status,
               0);
     const std::string expected = readFile(root_ / "expected.cpp");
-    // Fails a run that waits instead of ending.
-    const auto finishWithin = [](const Process& process) {
-        for (int wait = 0; wait < 1000 && kill(process.pid, 0) == 0; ++wait) {
-            siginfo_t info = {};
-            if (waitid(P_PID, static_cast<id_t>(process.pid), &info, WEXITED | WNOHANG | WNOWAIT) ==
-                    0 &&
-                info.si_pid != 0) {
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        kill(process.pid, SIGKILL);
-        return finishProcess(process);
-    };
 
     const fs::path fifo = dir_ / "fifo.cpp";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0666), 0);
     const Process reader = startProcess({"/bin/cat", fifo.string()}, streams_);
-    EXPECT_EQ(finishWithin(start(fifo.string())).status, 0);
-    EXPECT_EQ(finishWithin(reader).out, expected);
+    EXPECT_EQ(finishProcessWithinTenSeconds(start(fifo.string())).status, 0);
+    EXPECT_EQ(finishProcessWithinTenSeconds(reader).out, expected);
 
     const ProcessResult piped =
         runProcess({"/bin/sh", "-c", "\"$0\" -createClassReg \"$1\" /dev/stdout | cat",
@@ -189,7 +175,7 @@ TEST_F(Regenerate, OutputsThatAreNotPlainFilesAreWrittenAsTheToolWritesThem)
     asUser.unprivileged = true;
     const std::string planted = (dir_ / "shared" / "out.cpp").string();
     ASSERT_EQ(runProcess({"/usr/bin/mkfifo", planted}, streams_, asUser).status, 0);
-    const ProcessResult refused = finishWithin(start(planted));
+    const ProcessResult refused = finishProcessWithinTenSeconds(start(planted));
     std::ofstream(setting) << saved;
     EXPECT_EQ(refused.status, 1);
     EXPECT_EQ(refused.err.rfind("error, could not write " + planted + ": Permission denied\n", 0),

@@ -1,6 +1,7 @@
 // The module tag library: reads a module's tag file into a TagList and renders it back as text.
 //
-// A tag file holds lines of the form `NAME = VALUE`; the README describes the format in full.
+// A tag file holds lines of the form `NAME = VALUE`; the man page describes the format in full
+// (doc/quorlModuleParser.1.in, "TAG FILE FORMAT").
 #pragma once
 
 #include "file_output.h"

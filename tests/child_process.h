@@ -46,6 +46,10 @@ Process processWithStreamsIn(const std::string& streamsDir);
 Process startProcess(const std::vector<std::string>& argv, const std::string& streamsDir,
                      const ProcessOptions& options = {});
 ProcessResult finishProcess(const Process& process);
+// POSIX: whether the process has ended (it is not reaped), and finishProcess after killing a
+// process that has not ended within ten seconds: a run that waits for ever fails instead.
+bool hasEnded(const Process& process);
+ProcessResult finishProcessWithinTenSeconds(const Process& process);
 ProcessResult runProcess(const std::vector<std::string>& argv, const std::string& streamsDir,
                          const ProcessOptions& options = {});
 

@@ -2,11 +2,13 @@
 #include "child_process.h"
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
+#include <thread>
 #include <utility>
 
 #include <fcntl.h>
@@ -80,6 +82,22 @@ ProcessResult finishProcess(const Process& process)
     result.out = readFile(process.outPath);
     result.err = readFile(process.errPath);
     return result;
+}
+
+bool hasEnded(const Process& process)
+{
+    siginfo_t info = {};
+    return waitid(P_PID, static_cast<id_t>(process.pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0 ||
+           info.si_pid != 0;
+}
+
+ProcessResult finishProcessWithinTenSeconds(const Process& process)
+{
+    for (int wait = 0; wait < 1000 && !hasEnded(process); ++wait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    kill(process.pid, SIGKILL);
+    return finishProcess(process);
 }
 
 std::filesystem::path makeScratchFolder(const std::string& prefix)

@@ -69,18 +69,11 @@ bool holdsTemporary(const fs::path& dir)
     return false;
 }
 
-bool hasEnded(pid_t pid)
-{
-    siginfo_t info = {};
-    return waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0 ||
-           info.si_pid != 0;
-}
-
 // Sends `signalNumber` as soon as the process has its temporary file in `dir`; false when the
 // process ended first.
 bool signalWhileWriting(const Process& process, const fs::path& dir, int signalNumber)
 {
-    while (!hasEnded(process.pid)) {
+    while (!hasEnded(process)) {
         if (holdsTemporary(dir)) {
             kill(process.pid, signalNumber);
             return true;
@@ -256,11 +249,7 @@ TEST_F(Faults, OutputPathsThatAreNotPlainFiles)
     const Process reader = start({"-c", "exec cat fifo"}, {}, "/bin/sh");
     EXPECT_EQ(write("fifo").status, 0);
     // A run that never opened the FIFO would leave the reader waiting for ever.
-    for (int wait = 0; wait < 1000 && !hasEnded(reader.pid); ++wait) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    kill(reader.pid, SIGKILL);
-    EXPECT_EQ(finishProcess(reader).out, expected);
+    EXPECT_EQ(finishProcessWithinTenSeconds(reader).out, expected);
     EXPECT_TRUE(fs::is_fifo(work_ / "fifo"));
 
     // /dev/stdout, reached through /proc, whether standard output is a file or a pipe.
