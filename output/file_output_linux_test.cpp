@@ -51,21 +51,15 @@ constexpr std::uint32_t anyId = 0xFFFFFFFF;
 const std::string someAcl =
     acl({{0x01, 6, anyId}, {0x02, 6, 1234}, {0x04, 4, anyId}, {0x10, 6, anyId}, {0x20, 4, anyId}});
 
-int flagsOf(const fs::path& path)
+// The file's user-settable flags; first set to `wanted` when given (-1 when that failed).
+int fileFlags(const fs::path& path, int wanted = -1)
 {
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     int flags = 0;
-    ioctl(fd, FS_IOC_GETFLAGS, &flags);
+    const bool done = wanted < 0 ? ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0
+                                 : ioctl(fd, FS_IOC_SETFLAGS, &(flags = wanted)) == 0;
     close(fd);
-    return flags & FS_FL_USER_MODIFIABLE;
-}
-
-bool setFlags(const fs::path& path, int flags)
-{
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    const bool set = ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    close(fd);
-    return set;
+    return !done && wanted >= 0 ? -1 : flags & FS_FL_USER_MODIFIABLE;
 }
 
 // Owner, group, mode and, from the writer that keeps them, extended attributes and flags.
@@ -89,7 +83,7 @@ std::string describe(const fs::path& path)
             text += std::to_string(static_cast<unsigned char>(c)) + ",";
         }
     }
-    return text + " flags " + std::to_string(flagsOf(path));
+    return text + " flags " + std::to_string(fileFlags(path));
 }
 
 // The same file written by the writer and by a plain truncating write ends alike: what a plain
@@ -109,7 +103,7 @@ TEST(FileOutputLinux, KeepsWhatAPlainWriteKeeps)
              return setxattr(file.c_str(), "system.posix_acl_access", someAcl.data(),
                              someAcl.size(), 0) == 0 &&
                     setxattr(file.c_str(), "user.note", "kept", 4, 0) == 0 &&
-                    setFlags(file, FS_NODUMP_FL | FS_NOATIME_FL);
+                    fileFlags(file, FS_NODUMP_FL | FS_NOATIME_FL) >= 0;
          }},
         {"set-user-ID", false,
          [](const fs::path& file) { return chmod(file.c_str(), 04755) == 0; }},
@@ -211,7 +205,7 @@ TEST(FileOutputLinux, AppendOnlyFolders)
     }
     const fs::path dir = scratchDir("output-append-only");
     std::ofstream(dir / "out") << "old\n";
-    if (!setFlags(dir, FS_APPEND_FL)) {
+    if (fileFlags(dir, FS_APPEND_FL) < 0) {
         fs::remove_all(dir);
         GTEST_SKIP() << "chattr +a refused (it needs root and ext4 or the like): "
                      << std::strerror(errno);
@@ -221,7 +215,7 @@ TEST(FileOutputLinux, AppendOnlyFolders)
         EXPECT_TRUE(Quorl::writeFileReplacing((dir / name).string(), "text\n", &reason)) << reason;
         EXPECT_EQ(readFile(dir / name), "text\n");
     }
-    setFlags(dir, 0);
+    fileFlags(dir, 0);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
     fs::remove_all(dir);
 }
