@@ -18,7 +18,7 @@ std::string moduleNameOf(const std::string& inputPath)
 
 } // namespace
 
-int createClassReg(const CommandLine& line, std::ostream& err, FileWriter write)
+int createClassReg(const CommandLine& line, std::ostream& err, SameText sameText)
 {
     // Narrowed, a wide name beyond U+00FF would give functions of some other, garbled name.
     if (line.wide && !fitsLatin1(moduleNameOf(line.paths[2]))) {
@@ -44,7 +44,7 @@ int createClassReg(const CommandLine& line, std::ostream& err, FileWriter write)
         return 1;
     }
     std::string reason;
-    if (!write(line.paths[3], text, &reason)) {
+    if (!writeFileReplacing(line.paths[3], text, &reason, sameText)) {
         return reportWriteFailure(line.args[3], reason, err);
     }
     return 0;

@@ -46,20 +46,20 @@ CommandLine commandLineFromNarrow(int argc, const char* const* argv);
 // The whole process below its entry point: the argument list from `argv`, then runCommandLine.
 // Nothing escapes it: a failure that no command reports itself (memory running out while
 // generating, say) becomes one line on `err` and exit status 1.
-// The commands' text reaches its output through `write`.
+// `sameText` says what becomes of an output that already holds the text (file_output.h).
 int runMain(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
-            FileWriter write = writeFileReplacing);
+            SameText sameText = SameText::write);
 int runMain(int argc, const wchar_t* const* argv, std::ostream& out, std::ostream& err,
-            FileWriter write = writeFileReplacing);
+            SameText sameText = SameText::write);
 
 // Picks the command from args[1], checks the argument count and runs the command's driver.
 // Returns the process exit status.
 int runCommandLine(const CommandLine& line, std::ostream& out, std::ostream& err,
-                   FileWriter write = writeFileReplacing);
+                   SameText sameText = SameText::write);
 
 // -createTagsInfo <InputFile> <OutputFile>
-int createTagsInfo(const CommandLine& line, std::ostream& err, FileWriter write);
+int createTagsInfo(const CommandLine& line, std::ostream& err, SameText sameText);
 // -createClassReg <InputFile> <OutputFile> [ignored]
-int createClassReg(const CommandLine& line, std::ostream& err, FileWriter write);
+int createClassReg(const CommandLine& line, std::ostream& err, SameText sameText);
 
 } // namespace Quorl

@@ -19,7 +19,7 @@ namespace {
 
 template <typename Char>
 int runGuarded(int argc, const Char* const* argv, std::ostream& out, std::ostream& err,
-               FileWriter write)
+               SameText sameText)
 {
     CommandLine line;
     try {
@@ -28,7 +28,7 @@ int runGuarded(int argc, const Char* const* argv, std::ostream& out, std::ostrea
         } else {
             line = commandLineFromWide(argc, argv);
         }
-        return runCommandLine(line, out, err, write);
+        return runCommandLine(line, out, err, sameText);
     } catch (const std::bad_alloc&) {
         err << "error, out of memory";
         if (line.args.size() > 2) {
@@ -46,18 +46,18 @@ int runGuarded(int argc, const Char* const* argv, std::ostream& out, std::ostrea
 } // namespace
 
 int runMain(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
-            FileWriter write)
+            SameText sameText)
 {
-    return runGuarded(argc, argv, out, err, write);
+    return runGuarded(argc, argv, out, err, sameText);
 }
 
 int runMain(int argc, const wchar_t* const* argv, std::ostream& out, std::ostream& err,
-            FileWriter write)
+            SameText sameText)
 {
-    return runGuarded(argc, argv, out, err, write);
+    return runGuarded(argc, argv, out, err, sameText);
 }
 
-int runCommandLine(const CommandLine& line, std::ostream& out, std::ostream& err, FileWriter write)
+int runCommandLine(const CommandLine& line, std::ostream& out, std::ostream& err, SameText sameText)
 {
     const ArgumentList& args = line.args;
     if (args.size() <= 1) {
@@ -67,14 +67,14 @@ int runCommandLine(const CommandLine& line, std::ostream& out, std::ostream& err
     const std::string& command = args[1];
     if (command == createTagsInfoSwitch) {
         if (args.size() == 4) {
-            return createTagsInfo(line, err, write);
+            return createTagsInfo(line, err, sameText);
         }
         out << usageText;
         return 1;
     }
     if (command == createClassRegSwitch) {
         if (args.size() == 4 || args.size() == 5) {
-            return createClassReg(line, err, write);
+            return createClassReg(line, err, sameText);
         }
         out << usageText;
         return 1;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <string>
 
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -48,10 +49,29 @@ int fileFlags(int fd)
 
 } // namespace
 
-bool holdsOpenFileLinks(const std::string& folder)
+int openFolder(int at, const char* path)
+{
+    const int fd = openat(at, path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    return fd >= 0 || errno != EACCES ? fd : openat(at, path, O_PATH | O_DIRECTORY | O_CLOEXEC);
+}
+
+bool holdsOpenFileLinks(int fd)
 {
     struct statfs fileSystem = {};
-    return statfs(folder.c_str(), &fileSystem) == 0 && fileSystem.f_type == PROC_SUPER_MAGIC;
+    return fstatfs(fd, &fileSystem) == 0 && fileSystem.f_type == PROC_SUPER_MAGIC;
+}
+
+int openUnnamed(int folder, unsigned mode)
+{
+    return openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+}
+
+bool nameUnnamed(int fd, int folder, const char* name)
+{
+    // Through /proc as anyone may; without /proc, as only a privileged process may.
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    return linkat(AT_FDCWD, self.c_str(), folder, name, AT_SYMLINK_FOLLOW) == 0 ||
+           (errno == ENOENT && linkat(fd, "", folder, name, AT_EMPTY_PATH) == 0);
 }
 
 bool isAppendOnlyFolder(int fd)
@@ -74,8 +94,9 @@ bool copyExtendedAttributes(int from, int to)
     const auto remove = [&](const char* name) { return fremovexattr(to, name) == 0; };
     const int wanted = fileFlags(from) & FS_FL_USER_MODIFIABLE;
     int flags = (fileFlags(to) & ~FS_FL_USER_MODIFIABLE) | wanted;
-    return attributeNames(from, &names) && attributeNames(to, &present) &&
-           forEachName(present, remove) && forEachName(names, set) &&
+    return (wanted & (FS_IMMUTABLE_FL | FS_APPEND_FL)) == 0 && attributeNames(from, &names) &&
+           attributeNames(to, &present) && forEachName(present, remove) &&
+           forEachName(names, set) &&
            ((fileFlags(to) & FS_FL_USER_MODIFIABLE) == wanted ||
             (ioctl(to, FS_IOC_SETFLAGS, &flags) == 0 &&
              (fileFlags(to) & FS_FL_USER_MODIFIABLE) == wanted));

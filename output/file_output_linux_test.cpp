@@ -166,30 +166,39 @@ TEST(FileOutputLinux, PathsAsAPlainWriteResolvesThem)
         EXPECT_EQ(reason, "Is a directory") << name;
     }
 
-    // A link whose target is 4,000 bytes of folders: from the link's folder the target is
-    // replaced, the link staying a link; past the longest path the system names, it is written
-    // in place.
+    // A link whose target is 4,000 bytes of folders, reached directly, from a folder of its own
+    // and through a second link whose folder is 40 levels down, from where the target's path
+    // is longer than a path may be: each link is followed from its own folder, the target
+    // replaced and the links left as they are.
     std::string deep;
     for (int level = 0; level < 16; ++level) {
         deep += std::string(249, static_cast<char>('a' + level)) + "/";
     }
+    std::string down;
+    std::string up;
+    for (int level = 0; level < 40; ++level) {
+        down += "z/";
+        up += "../";
+    }
     const fs::path previous = fs::current_path();
     fs::current_path(dir);
     fs::create_directories(deep);
+    fs::create_directories(down);
     std::ofstream(deep + "target") << "old\n";
     const fs::path linkFolder = std::string(200, 'l');
     fs::create_directory(linkFolder);
     fs::create_symlink("../" + deep + "target", linkFolder / "link");
     fs::create_symlink(deep + "target", "link");
+    fs::create_symlink(up + "link", down + "chain");
     struct stat before = {};
     stat((deep + "target").c_str(), &before);
-    for (const fs::path& link : {fs::path("link"), linkFolder / "link"}) {
+    for (const fs::path& link : {fs::path("link"), linkFolder / "link", fs::path(down + "chain")}) {
         ASSERT_TRUE(Quorl::writeFileReplacing(link.string(), link.string(), &reason)) << reason;
         EXPECT_EQ(readFile(deep + "target"), link.string());
         EXPECT_TRUE(fs::is_symlink(link));
         struct stat after = {};
         stat((deep + "target").c_str(), &after);
-        EXPECT_EQ(after.st_ino == before.st_ino, link != "link") << link.string().size();
+        EXPECT_NE(after.st_ino, before.st_ino) << link.string().size();
         before = after;
     }
     fs::current_path(previous);

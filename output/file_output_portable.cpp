@@ -1,11 +1,36 @@
-// What any POSIX system gets for file_output_posix.h: no links to open files, and no append-only
-// folders, extended attributes or file flags that the writer knows of.
+// What any POSIX system gets for file_output_posix.h: no links to open files, no unnamed files,
+// and no append-only folders, extended attributes or file flags that the writer knows of.
 #include "file_output_posix.h"
+
+#include <cerrno>
+
+#include <fcntl.h>
 
 namespace Quorl::posix {
 
-bool holdsOpenFileLinks(const std::string&)
+int openFolder(int at, const char* path)
 {
+#ifdef O_SEARCH
+    const int fd = openat(at, path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    return fd >= 0 || errno != EACCES ? fd : openat(at, path, O_SEARCH | O_DIRECTORY | O_CLOEXEC);
+#else
+    return openat(at, path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+#endif
+}
+
+bool holdsOpenFileLinks(int)
+{
+    return false;
+}
+
+int openUnnamed(int, unsigned)
+{
+    return -1;
+}
+
+bool nameUnnamed(int, int, const char*)
+{
+    errno = ENOTSUP;
     return false;
 }
 

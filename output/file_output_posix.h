@@ -2,19 +2,32 @@
 // Linux, file_output_portable.cpp for any POSIX system; the tests run the writer with either.
 #pragma once
 
-#include <string>
-
 namespace Quorl::posix {
 
-// Whether links in `folder` stand for open files rather than paths (/proc/self/fd, and so
-// /dev/stdout, on Linux): replacing what they lead to would leave the stream on the old file.
-bool holdsOpenFileLinks(const std::string& folder);
+// Holds the folder `path` (relative to the folder `at`) open for the later *at calls; readable
+// where the process may read it, so that it can be flushed.
+int openFolder(int at, const char* path);
 
-// Whether entries may be added to the folder open as `fd` but never renamed or removed.
+// Whether links in the folder `fd` stand for open files rather than paths (/proc/self/fd, and
+// so /dev/stdout, on Linux): replacing what they lead to would leave the stream on the old file.
+bool holdsOpenFileLinks(int fd);
+
+// Whether entries may be added to the folder `fd` but never renamed or removed.
 bool isAppendOnlyFolder(int fd);
 
+// A new file in the folder `fd` that has no name, so that nobody else can open it, or -1 where
+// the system makes none; nameUnnamed gives it `name` there, failing with EEXIST where that is
+// taken.
+int openUnnamed(int folder, unsigned mode);
+bool nameUnnamed(int fd, int folder, const char* name);
+
 // Gives the file `to` exactly the extended attributes (ACLs among them) and file flags of the
-// file `from`; false where any of them cannot be given.
+// file `from`, removing what it inherited from its folder; false where any of them cannot be
+// given, or where `from` may only be appended to or not changed at all (a file so marked could
+// not be written, and the new one could not be removed).
 bool copyExtendedAttributes(int from, int to);
+
+// The tests' hook: called once the path has been resolved, before anything is created.
+extern void (*afterResolving)();
 
 } // namespace Quorl::posix

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <iterator>
 #include <system_error>
@@ -95,6 +96,32 @@ std::wstring fullPath(const std::wstring& path)
     return full.empty() || length >= full.size() ? path : full.substr(0, length);
 }
 
+// Whether `target` is a regular file itself (no reparse point) holding exactly `text`.
+bool holdsText(const std::wstring& target, std::string_view text)
+{
+    const HANDLE file = CreateFileW(target.c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    BY_HANDLE_FILE_INFORMATION info = {};
+    bool same =
+        file != INVALID_HANDLE_VALUE && GetFileType(file) == FILE_TYPE_DISK &&
+        GetFileInformationByHandle(file, &info) &&
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0 &&
+        ((std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow) == text.size();
+    char buffer[1 << 16];
+    while (same && !text.empty()) {
+        DWORD got = 0;
+        same = ReadFile(file, buffer, static_cast<DWORD>(std::min(sizeof buffer, text.size())),
+                        &got, nullptr) &&
+               got > 0 && std::memcmp(buffer, text.data(), got) == 0;
+        text.remove_prefix(same ? got : 0);
+    }
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+    }
+    return same;
+}
+
 DWORD replace(const std::wstring& target, DWORD attributes, std::string_view contents)
 {
     const std::wstring temporary =
@@ -126,9 +153,13 @@ DWORD replace(const std::wstring& target, DWORD attributes, std::string_view con
 
 } // namespace
 
-bool writeFileReplacing(const std::string& path, std::string_view contents, std::string* reason)
+bool writeFileReplacing(const std::string& path, std::string_view contents, std::string* reason,
+                        SameText sameText)
 {
     const std::wstring target = fullPath(wideFromUtf8(path));
+    if (sameText == SameText::leave && holdsText(target, contents)) {
+        return true;
+    }
     const DWORD attributes = GetFileAttributesW(target.c_str());
     const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
     if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {

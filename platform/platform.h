@@ -26,6 +26,9 @@ bool fitsLatin1(std::string_view utf8);
 std::FILE* openFile(const std::string& path, const char* mode);
 // The same path for std::filesystem.
 std::filesystem::path fileSystemPath(const std::string& path);
+// Creates the file `path` where it is missing and sets its times to now, as touch(1) does,
+// never waiting on a FIFO; false with the system's reason in `reason`.
+bool touchFile(const std::string& path, std::string* reason);
 
 // The most memory the run may have, in bytes: the least of the machine's memory, the limit of
 // its control group (Linux, where exceeding it gets the process killed without a word) and the

@@ -1,8 +1,13 @@
 #include "platform.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 #include <sys/mman.h>
 #include <sys/resource.h>
@@ -18,6 +23,21 @@ std::FILE* openFile(const std::string& path, const char* mode)
 std::filesystem::path fileSystemPath(const std::string& path)
 {
     return path;
+}
+
+bool touchFile(const std::string& path, std::string* reason)
+{
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_NOCTTY | O_NONBLOCK | O_CLOEXEC, 0666);
+    const int openError = errno;
+    const bool touched =
+        fd >= 0 ? futimens(fd, nullptr) == 0 : utimensat(AT_FDCWD, path.c_str(), nullptr, 0) == 0;
+    if (!touched) {
+        *reason = std::strerror(fd >= 0 ? errno : openError);
+    }
+    if (fd >= 0) {
+        close(fd);
+    }
+    return touched;
 }
 
 namespace {

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cwchar>
+#include <fstream>
 
 #include <windows.h>
 
@@ -22,6 +23,18 @@ std::FILE* openFile(const std::string& path, const char* mode)
 std::filesystem::path fileSystemPath(const std::string& path)
 {
     return wideFromUtf8(path);
+}
+
+bool touchFile(const std::string& path, std::string* reason)
+{
+    const std::filesystem::path stamp = fileSystemPath(path);
+    std::error_code error;
+    std::ofstream(stamp, std::ios::app).close();
+    std::filesystem::last_write_time(stamp, std::filesystem::file_time_type::clock::now(), error);
+    if (error) {
+        *reason = error.message();
+    }
+    return !error;
 }
 
 void adviseHugePages(const std::string&) {}

@@ -2,17 +2,10 @@
 #include "commands.h"
 #include "platform.h"
 
-#include <filesystem>
-#include <fstream>
 #include <ostream>
 
 namespace Quorl {
 namespace {
-
-bool writeIfChanged(const std::string& path, std::string_view text, std::string* reason)
-{
-    return holdsText(path, text) || writeFileReplacing(path, text, reason);
-}
 
 std::string narrowPath(const char* path)
 {
@@ -36,21 +29,14 @@ int regenerate(int argc, const Char* const* argv, std::ostream& out, std::ostrea
                "[<stamp>]\n";
         return 1;
     }
-    if (runMain(4, argv, out, err, writeIfChanged) != 0) {
+    if (runMain(4, argv, out, err, SameText::leave) != 0) {
         err << narrowPath(argv[2]) << ": error: " << what << " not generated\n";
         return 1;
     }
-    if (argc == 5) {
-        const std::filesystem::path stamp = fileSystemPath(narrowPath(argv[4]));
-        std::error_code error;
-        std::ofstream(stamp, std::ios::app).close();
-        std::filesystem::last_write_time(stamp, std::filesystem::file_time_type::clock::now(),
-                                         error);
-        if (error) {
-            err << "error, could not touch " << narrowPath(argv[4]) << ": " << error.message()
-                << "\n";
-            return 1;
-        }
+    std::string reason;
+    if (argc == 5 && !touchFile(narrowPath(argv[4]), &reason)) {
+        err << "error, could not touch " << narrowPath(argv[4]) << ": " << reason << "\n";
+        return 1;
     }
     return 0;
 }

@@ -5,24 +5,18 @@
 //
 // It runs the command in its own process with the tool's own code, so the text, the messages,
 // the exit status and the way the output is written are the tool's (doc/quorlModuleParser.1.in)
-// but for one thing: an output that is a regular file already holding the text is left as it
-// is, time included, so that nothing built from it is built again. Then it touches <stamp>,
-// which records the run for build tools that go by times. When the command fails, a last line
+// but for one thing: an output that already holds the text is left as it is (SameText::leave in
+// file_output.h). Then it touches <stamp> as touch(1) does, which records the run for build
+// tools that go by times. When the command fails, a last line
 // names the tag file ("<tag file>: error: class registration not generated"), and neither the
 // output nor the stamp is touched, so the next build tries again.
 #pragma once
 
 #include <iosfwd>
-#include <string>
-#include <string_view>
 
 namespace Quorl {
 
 int regenerateMain(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
 int regenerateMain(int argc, const wchar_t* const* argv, std::ostream& out, std::ostream& err);
-
-// Whether `path` names a regular file itself (not through a link) holding exactly `text`;
-// looking never waits, not even on a FIFO, and never opens a device.
-bool holdsText(const std::string& path, std::string_view text);
 
 } // namespace Quorl

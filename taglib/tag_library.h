@@ -16,11 +16,6 @@
 
 namespace Quorl {
 
-// What puts a command's text at its output path: writeFileReplacing for the tool; the build step
-// (quorlRegenerate) passes one that leaves an output already holding the text alone.
-using FileWriter = bool (*)(const std::string& path, std::string_view contents,
-                            std::string* reason);
-
 // Every (name, value) pair of one tag file, in file order. A tag may occur any number of times.
 class TagList
 {
@@ -44,9 +39,9 @@ public:
     // Calls `visit(name, value)` for every value, in file order.
     void visitAll(const std::function<void(const std::string&, std::string_view)>& visit) const;
 
-    // Writes renderText() to `path` with `write`; on failure `reason` says why.
+    // Writes renderText() to `path` with writeFileReplacing; on failure `reason` says why.
     bool writeTextToFile(const std::string& path, std::string* reason,
-                         FileWriter write = writeFileReplacing) const;
+                         SameText sameText = SameText::write) const;
 
     // A tag file that reads back as the same names and values in the same order, headed by
     // comment lines naming the source file and counting the values and distinct tags.

@@ -189,9 +189,9 @@ std::string TagList::renderText() const
     return text;
 }
 
-bool TagList::writeTextToFile(const std::string& path, std::string* reason, FileWriter write) const
+bool TagList::writeTextToFile(const std::string& path, std::string* reason, SameText sameText) const
 {
-    return write(path, renderText(), reason);
+    return writeFileReplacing(path, renderText(), reason, sameText);
 }
 
 } // namespace Quorl

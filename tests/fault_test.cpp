@@ -58,9 +58,17 @@ bool isTemporaryName(const std::string& name)
     return name.rfind(".quorlModuleParser-", 0) == 0;
 }
 
-// Whether a temporary file of ours is in `dir` right now.
-bool holdsTemporary(const fs::path& dir)
+// Whether the process is making a new file in `dir` right now: it holds an unnamed one open
+// there (Linux shows it as "<dir>/#<inode> (deleted)"), or a named one of ours is in `dir`.
+bool isStaging(const Process& process, const fs::path& dir)
 {
+    std::error_code error;
+    for (const auto& fd : fs::directory_iterator("/proc/" + std::to_string(process.pid) + "/fd",
+                                                 error)) {
+        if (fs::read_symlink(fd.path(), error).string().rfind(dir.string() + "/#", 0) == 0) {
+            return true;
+        }
+    }
     for (const std::string& name : listing(dir)) {
         if (isTemporaryName(name)) {
             return true;
@@ -69,12 +77,12 @@ bool holdsTemporary(const fs::path& dir)
     return false;
 }
 
-// Sends `signalNumber` as soon as the process has its temporary file in `dir`; false when the
+// Sends `signalNumber` as soon as the process is making its new file in `dir`; false when the
 // process ended first.
 bool signalWhileWriting(const Process& process, const fs::path& dir, int signalNumber)
 {
     while (!hasEnded(process)) {
-        if (holdsTemporary(dir)) {
+        if (isStaging(process, dir)) {
             kill(process.pid, signalNumber);
             return true;
         }
@@ -187,8 +195,9 @@ TEST_F(Faults, WriteFailuresKeepTheOldFileAndLeaveNothingBehind)
     }
 }
 
-// Stopped while its temporary file exists, a run finishes the replacement, then dies of the
-// signal, leaving the whole new output and nothing else.
+// Stopped while it makes its new file, a run finishes the replacement, then dies of the signal,
+// leaving the whole new output and nothing else. Killed, it leaves the old or the new output,
+// and its staging file's name only if the kill falls between naming and renaming it.
 TEST_F(Faults, StoppedWhileWritingLeavesTheWholeNewFileAndNothingElse)
 {
     writeFile(work_ / "big.tags", moduleText(400000));
@@ -211,6 +220,29 @@ TEST_F(Faults, StoppedWhileWritingLeavesTheWholeNewFileAndNothingElse)
         }
         EXPECT_GT(caught, 0) << "no run was caught while writing, signal " << signalNumber;
     }
+
+    std::mt19937 random(11);
+    int kills = 0;
+    int left = 0;
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        const Process process = start({"-createClassReg", "big.tags", "out.cpp"});
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 300000));
+        kill(process.pid, SIGKILL);
+        const ProcessResult result = finishProcess(process);
+        const std::string now = readFile(work_ / "out.cpp");
+        EXPECT_TRUE(now == "old output\n" || now == expected) << "a partial file of " << now.size();
+        kills += result.status == 128 + SIGKILL;
+        for (const std::string& name : listing(work_)) {
+            if (isTemporaryName(name)) {
+                ++left;
+                fs::remove(work_ / name);
+            }
+        }
+        writeFile(work_ / "out.cpp", "old output\n");
+    }
+    EXPECT_GT(kills, 25);
+    EXPECT_LE(left * 100, kills) << left << " staging files left by " << kills << " kills";
+    std::cout << left << " staging files left by " << kills << " kills\n";
 }
 
 // Links are followed and their final target replaced; devices, FIFOs and /dev/stdout are
