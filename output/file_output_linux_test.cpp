@@ -1,21 +1,29 @@
 // The writer's Linux rows, run over the writer as built here and over its portable form
 // (QUORL_PORTABLE_WRITER), which knows no extended attributes, file flags or append-only folders.
 #include "file_output.h"
+#include "file_output_posix.h"
 #include "unit_helpers.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <functional>
 #include <initializer_list>
+#include <thread>
+#include <utility>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <linux/fs.h>
+#include <poll.h>
+#include <sys/inotify.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -202,6 +210,186 @@ TEST(FileOutputLinux, PathsAsAPlainWriteResolvesThem)
         before = after;
     }
     fs::current_path(previous);
+    fs::remove_all(dir);
+}
+
+// Runs `during` once, when the writer has resolved the path and before it creates anything.
+bool writeWith(const fs::path& path, const std::string& text, std::string* reason,
+               std::function<void()> during)
+{
+    static std::function<void()> hook;
+    hook = std::move(during);
+    Quorl::posix::afterResolving = [] {
+        if (hook) {
+            std::exchange(hook, nullptr)();
+        }
+    };
+    const bool written = Quorl::writeFileReplacing(path.string(), text, reason);
+    Quorl::posix::afterResolving = nullptr;
+    return written;
+}
+
+std::string modeOf(const fs::path& path)
+{
+    struct stat status = {};
+    lstat(path.c_str(), &status);
+    return std::to_string(status.st_uid) + " " + std::to_string(status.st_mode & 07777);
+}
+
+// A folder or a link re-pointed while a run writes changes at most which file receives the
+// text, never whose owner and mode it gets; nothing is left in either folder.
+TEST(FileOutputLinux, FoldersAndLinksSwappedMidRun)
+{
+    const bool root = geteuid() == 0;
+    const fs::path dir = scratchDir("output-swapped");
+    for (const char* name : {"theirs", "mine"}) {
+        fs::create_directory(dir / name);
+        std::ofstream(dir / name / "out") << name;
+    }
+    chmod((dir / "theirs" / "out").c_str(), 0666);
+    chmod((dir / "mine" / "out").c_str(), 0600);
+    if (root) {
+        chown((dir / "theirs" / "out").c_str(), 65534, 65534);
+    }
+    const std::string theirs = modeOf(dir / "theirs" / "out");
+    const std::string mine = modeOf(dir / "mine" / "out");
+    const auto repoint = [&](const char* link, const std::string& to) {
+        fs::create_symlink(to, dir / "new-link");
+        fs::rename(dir / "new-link", dir / link);
+    };
+    repoint("folder", "theirs");
+    repoint("file", "theirs/out");
+    std::string reason;
+    struct Swap
+    {
+        const char* path;
+        const char* link;
+        const char* to;
+    };
+    for (const Swap& swap :
+         {Swap{"folder/out", "folder", "mine"}, Swap{"file", "file", "mine/out"}}) {
+        ASSERT_TRUE(writeWith(dir / swap.path, swap.path, &reason, [&] {
+            repoint(swap.link, swap.to);
+        })) << reason;
+        const bool inTheirs = readFile(dir / "theirs" / "out") == swap.path;
+        EXPECT_EQ(readFile(dir / (inTheirs ? "mine" : "theirs") / "out"),
+                  inTheirs ? "mine" : "theirs")
+            << swap.path;
+        EXPECT_EQ(modeOf(dir / "theirs" / "out"), theirs) << swap.path;
+        EXPECT_EQ(modeOf(dir / "mine" / "out"), mine) << swap.path;
+        for (const char* name : {"theirs", "mine"}) {
+            EXPECT_EQ(std::distance(fs::directory_iterator(dir / name), fs::directory_iterator()),
+                      1);
+        }
+        std::ofstream(dir / "theirs" / "out") << "theirs";
+        std::ofstream(dir / "mine" / "out") << "mine";
+        repoint("folder", "theirs");
+        repoint("file", "theirs/out");
+    }
+    fs::remove_all(dir);
+}
+
+// An immutable flag set on the file mid-run fails the run as a plain write would fail, and
+// leaves nothing that cannot be removed.
+TEST(FileOutputLinux, FileMadeImmutableMidRun)
+{
+    const fs::path dir = scratchDir("output-immutable");
+    std::ofstream(dir / "out") << "old\n";
+    if (fileFlags(dir / "out", FS_IMMUTABLE_FL) < 0) {
+        fs::remove_all(dir);
+        GTEST_SKIP() << "chattr +i refused (it needs root and ext4 or the like): "
+                     << std::strerror(errno);
+    }
+    fileFlags(dir / "out", 0);
+    std::string reason;
+    EXPECT_FALSE(
+        writeWith(dir / "out", "new\n", &reason, [&] { fileFlags(dir / "out", FS_IMMUTABLE_FL); }));
+    EXPECT_EQ(reason, "Operation not permitted");
+    fileFlags(dir / "out", 0);
+    EXPECT_EQ(readFile(dir / "out"), "old\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+    fs::remove_all(dir);
+}
+
+// A user whom the file's ACL shuts out, watching the folder, never gets a descriptor to the
+// file that becomes the output: not as a member of the owning group that the ACL denies, nor
+// as a named user of the folder's default ACL.
+TEST(FileOutputLinux, StagingFilesClosedToThoseTheAclShutsOut)
+{
+    if (!extended) {
+        GTEST_SKIP() << "the portable writer knows no ACLs";
+    }
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "it needs root, to be the watcher's other user";
+    }
+    const fs::path dir = scratchDir("output-watched");
+    chmod(dir.c_str(), 0755);
+    const fs::path out = dir / "out";
+    std::ofstream(out) << "old\n";
+    constexpr std::uint32_t watcher = 4322;
+    constexpr std::uint32_t group = 4321;
+    // u::rw, g::---, u:1234:rw, m::rw, o::---: the mode shows 0660.
+    const std::string fileAcl = acl(
+        {{0x01, 6, anyId}, {0x02, 6, 1234}, {0x04, 0, anyId}, {0x10, 6, anyId}, {0x20, 0, anyId}});
+    const std::string defaultAcl = acl({{0x01, 6, anyId},
+                                        {0x02, 6, watcher},
+                                        {0x04, 0, anyId},
+                                        {0x10, 6, anyId},
+                                        {0x20, 0, anyId}});
+    ASSERT_EQ(chown(out.c_str(), 0, group), 0);
+    ASSERT_EQ(setxattr(out.c_str(), "system.posix_acl_access", fileAcl.data(), fileAcl.size(), 0),
+              0);
+    for (const bool inherited : {false, true}) {
+        if (inherited) {
+            ASSERT_EQ(removexattr(out.c_str(), "system.posix_acl_access"), 0);
+            chmod(out.c_str(), 0600);
+            ASSERT_EQ(setxattr(dir.c_str(), "system.posix_acl_default", defaultAcl.data(),
+                               defaultAcl.size(), 0),
+                      0);
+        }
+        int ready[2];
+        ASSERT_EQ(pipe(ready), 0);
+        const pid_t child = fork();
+        if (child == 0) {
+            // The watcher: opens every name that appears in the folder, counting what it got.
+            const int events = inotify_init1(IN_CLOEXEC);
+            const gid_t groups[] = {group};
+            if (setgroups(1, groups) != 0 || setgid(group) != 0 || setuid(watcher) != 0 ||
+                inotify_add_watch(events, dir.c_str(), IN_CREATE | IN_MOVED_TO) < 0) {
+                _exit(255);
+            }
+            close(ready[1]);
+            int opened = 0;
+            alignas(inotify_event) char buffer[4096];
+            pollfd waits[] = {{events, POLLIN, 0}, {ready[0], POLLIN, 0}};
+            while (poll(waits, 2, 10000) > 0 && (waits[0].revents & POLLIN) != 0) {
+                const ssize_t got = read(events, buffer, sizeof buffer);
+                for (ssize_t at = 0; at < got;) {
+                    const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+                    const int fd = open((dir / event->name).c_str(), O_WRONLY | O_CLOEXEC);
+                    opened += fd >= 0;
+                    if (fd >= 0) {
+                        close(fd);
+                    }
+                    at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+                }
+            }
+            _exit(std::min(opened, 254));
+        }
+        close(ready[0]);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        std::string reason;
+        for (int run = 0; run < 50; ++run) {
+            ASSERT_TRUE(Quorl::writeFileReplacing(out.string(), std::to_string(run), &reason))
+                << reason;
+        }
+        close(ready[1]);
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status)) << status;
+        EXPECT_EQ(WEXITSTATUS(status), 0) << "descriptors the watcher got, inherited " << inherited;
+        EXPECT_EQ(readFile(out), "49");
+    }
     fs::remove_all(dir);
 }
 

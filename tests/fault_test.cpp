@@ -63,8 +63,8 @@ bool isTemporaryName(const std::string& name)
 bool isStaging(const Process& process, const fs::path& dir)
 {
     std::error_code error;
-    for (const auto& fd : fs::directory_iterator("/proc/" + std::to_string(process.pid) + "/fd",
-                                                 error)) {
+    for (const auto& fd :
+         fs::directory_iterator("/proc/" + std::to_string(process.pid) + "/fd", error)) {
         if (fs::read_symlink(fd.path(), error).string().rfind(dir.string() + "/#", 0) == 0) {
             return true;
         }
