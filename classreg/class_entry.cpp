@@ -1,9 +1,12 @@
 #include "class_registration.h"
+#include "platform.h"
 #include "qt_versions.h"
 #include "tag_library.h"
 
 #include <QString>
 #include <QStringView>
+
+#include <new>
 
 namespace Quorl {
 namespace {
@@ -32,6 +35,10 @@ bool parseClassEntry(std::uint64_t index, std::string_view value, ClassEntry* en
     const std::string_view text = value.substr(0, value.find('\0'));
     // One buffer for the whole run, so that a list of values costs one allocation, not one each.
     static QString qtext;
+    if (text.size() > static_cast<std::size_t>(qtext.capacity()) &&
+        !roomFor(std::uintmax_t{text.size()} * sizeof(QChar))) {
+        throw std::bad_alloc();
+    }
     qtext = QLatin1String(text.data(), static_cast<QtSize>(text.size()));
     QStringView rest = QStringView(qtext).trimmed();
     QStringView words[maxWords];

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <initializer_list>
+#include <new>
 #include <string_view>
 
 namespace Quorl {
@@ -86,10 +87,10 @@ std::string generateClassRegistration(const TagList& tags, const std::string& mo
         }
         size += part < 3 ? blocks[part].size : 0;
     }
-    needMemory(tags.text().size() + size);
     std::string text;
-    text.reserve(size); // so the blocks' places stay where they are
-    adviseHugePages(text);
+    if (!reserveText(&text, size)) { // reserved whole, so the blocks' places stay where they are
+        throw std::bad_alloc();
+    }
     for (int part = 0; part < 4; ++part) {
         for (const std::string_view piece : frame[part]) {
             text += piece;

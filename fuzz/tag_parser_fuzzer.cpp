@@ -15,7 +15,7 @@ namespace {
 std::vector<std::pair<std::string, std::string>> pairsOf(const Quorl::TagList& tags)
 {
     std::vector<std::pair<std::string, std::string>> pairs;
-    tags.visitAll([&](const std::string& name, std::string_view value) {
+    tags.visitAll([&](std::string_view name, std::string_view value) {
         pairs.emplace_back(name, std::string(value));
     });
     return pairs;

@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <new>
 #include <string>
 #include <string_view>
 
@@ -30,27 +29,33 @@ std::filesystem::path fileSystemPath(const std::string& path);
 // never waiting on a FIFO; false with the system's reason in `reason`.
 bool touchFile(const std::string& path, std::string* reason);
 
-// The most memory the run may have, in bytes: the least of the machine's memory, the limit of
-// its control group (Linux, where exceeding it gets the process killed without a word) and the
-// address-space limit; UINTMAX_MAX where none can be told.
-std::uintmax_t memoryLimit();
-// Asks for huge pages behind the large buffer `text` reserved (not yet written): a gigabyte
-// costs 512 page faults instead of 262,144.
+// Memory (memory.cpp): every large allocation of a run is checked first against what the
+// process holds now, so that an input too large for the machine or for the memory control group
+// ends with a message rather than with the kernel's SIGKILL.
+//
+// Whether `bytes` more fit: what the process holds (resident, and mapped) with them stays within
+// the least of the machine's memory, the limit of its control group (Linux) and its address-space
+// limit. An allocation of up to 16 MiB always fits, sparing small runs the reading of the limits.
+bool roomFor(std::uintmax_t bytes);
+// Reserves `bytes` in `text` where they fit (roomFor), with huge pages behind a large reservation:
+// a gigabyte costs 512 page faults instead of 262,144. False, leaving `text` as it was, where
+// they do not fit.
+bool reserveText(std::string* text, std::uintmax_t bytes);
+// The system's side of it (platform_*.cpp).
+struct MemoryUse
+{
+    std::uintmax_t resident = 0; // what counts against the machine's and the group's memory
+    std::uintmax_t mapped = 0;   // what counts against the address-space limit
+};
+MemoryUse memoryInUse();
+// The limits, in the same two kinds; UINTMAX_MAX where none can be told.
+MemoryUse memoryLimits();
+// Asks for huge pages behind the large buffer `text` reserved (not yet written).
 void adviseHugePages(const std::string& text);
-
-// Whether `bytes` fit in memoryLimit(); what every run may have (64 MiB) is not checked, which
-// spares small runs the reading of the limits.
-inline bool fitsInMemory(std::uintmax_t bytes)
-{
-    return bytes <= (std::uintmax_t{64} << 20) || bytes <= memoryLimit();
-}
-// Throws std::bad_alloc when `bytes` do not fit: an input that could only be handled by
-// swapping, if at all, is that input's fault on this machine.
-inline void needMemory(std::uintmax_t bytes)
-{
-    if (!fitsInMemory(bytes)) {
-        throw std::bad_alloc();
-    }
-}
+// The least limit of the memory control groups in `groupsFile` (as /proc/self/cgroup lists them),
+// version 2 ("0::<group>", <root>/<group>/memory.max) and version 1 ("<n>:memory:<group>",
+// <root>/memory/<group>/memory.limit_in_bytes), their parents included; "max", an unreadable or
+// a garbled file sets none.
+std::uintmax_t controlGroupLimit(const std::string& groupsFile, const std::string& root);
 
 } // namespace Quorl

@@ -40,45 +40,6 @@ bool touchFile(const std::string& path, std::string* reason)
     return touched;
 }
 
-namespace {
-
-// The least memory limit of the process's control groups and their parents, version 2
-// ("0::<group>") and version 1 ("<n>:memory:<group>"); on systems without them the files are
-// not there.
-std::uintmax_t controlGroupLimit()
-{
-    std::uintmax_t least = UINTMAX_MAX;
-    std::ifstream groups("/proc/self/cgroup");
-    for (std::string line; std::getline(groups, line);) {
-        const std::size_t first = line.find(':');
-        const std::size_t second = line.find(':', first + 1);
-        if (second == std::string::npos) {
-            continue;
-        }
-        const std::string controllers = "," + line.substr(first + 1, second - first - 1) + ",";
-        std::vector<std::string> files;
-        if (controllers == ",,") {
-            files = {"/sys/fs/cgroup/@/memory.max", "/sys/fs/cgroup/unified/@/memory.max"};
-        } else if (controllers.find(",memory,") != std::string::npos) {
-            files = {"/sys/fs/cgroup/memory/@/memory.limit_in_bytes"};
-        }
-        for (std::string group = line.substr(second + 1); !files.empty();
-             group = group.substr(0, group.rfind('/'))) {
-            for (std::string file : files) {
-                std::uintmax_t limit = UINTMAX_MAX;
-                std::ifstream(file.replace(file.find('@'), 1, group)) >> limit; // "max": none
-                least = std::min(least, limit);
-            }
-            if (group.empty()) {
-                break;
-            }
-        }
-    }
-    return least;
-}
-
-} // namespace
-
 void adviseHugePages(const std::string& text)
 {
 #ifdef MADV_HUGEPAGE
@@ -93,23 +54,40 @@ void adviseHugePages(const std::string& text)
 #endif
 }
 
-std::uintmax_t memoryLimit()
+MemoryUse memoryLimits()
 {
-    static const std::uintmax_t groupLimit = controlGroupLimit(); // read once a run
-    std::uintmax_t least = groupLimit;
+    MemoryUse limits;
+    limits.resident = controlGroupLimit("/proc/self/cgroup", "/sys/fs/cgroup");
+    limits.mapped = UINTMAX_MAX;
 #ifdef _SC_PHYS_PAGES
     const long pages = sysconf(_SC_PHYS_PAGES);
     const long pageSize = sysconf(_SC_PAGESIZE);
     if (pages > 0 && pageSize > 0) {
-        least = std::min(least, static_cast<std::uintmax_t>(pages) *
-                                    static_cast<std::uintmax_t>(pageSize));
+        limits.resident = std::min(limits.resident, static_cast<std::uintmax_t>(pages) *
+                                                        static_cast<std::uintmax_t>(pageSize));
     }
 #endif
     struct rlimit addressSpace = {};
     if (getrlimit(RLIMIT_AS, &addressSpace) == 0 && addressSpace.rlim_cur != RLIM_INFINITY) {
-        least = std::min(least, static_cast<std::uintmax_t>(addressSpace.rlim_cur));
+        limits.mapped = static_cast<std::uintmax_t>(addressSpace.rlim_cur);
     }
-    return least;
+    return limits;
+}
+
+MemoryUse memoryInUse()
+{
+    // Linux's count of the process's pages; elsewhere the most it has held, which is no less.
+    MemoryUse use;
+    std::uintmax_t mappedPages = 0;
+    std::uintmax_t residentPages = 0;
+    if (std::ifstream("/proc/self/statm") >> mappedPages >> residentPages) {
+        const auto page = static_cast<std::uintmax_t>(sysconf(_SC_PAGESIZE));
+        use.mapped = mappedPages * page;
+        use.resident = residentPages * page;
+    } else if (struct rusage usage = {}; getrusage(RUSAGE_SELF, &usage) == 0) {
+        use.resident = use.mapped = static_cast<std::uintmax_t>(usage.ru_maxrss) * 1024;
+    }
+    return use;
 }
 
 } // namespace Quorl

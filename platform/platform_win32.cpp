@@ -39,11 +39,20 @@ bool touchFile(const std::string& path, std::string* reason)
 
 void adviseHugePages(const std::string&) {}
 
-std::uintmax_t memoryLimit()
+MemoryUse memoryLimits()
 {
     MEMORYSTATUSEX status = {};
     status.dwLength = sizeof status;
-    return GlobalMemoryStatusEx(&status) ? status.ullTotalPhys : UINTMAX_MAX;
+    MemoryUse limits;
+    limits.resident = GlobalMemoryStatusEx(&status) ? status.ullTotalPhys : UINTMAX_MAX;
+    limits.mapped = UINTMAX_MAX;
+    return limits;
+}
+
+// Windows kills no process for want of memory: an allocation that fails throws.
+MemoryUse memoryInUse()
+{
+    return MemoryUse();
 }
 
 } // namespace Quorl

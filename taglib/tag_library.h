@@ -37,7 +37,7 @@ public:
     void visitValues(const std::string& name,
                      const std::function<bool(std::string_view)>& visit) const;
     // Calls `visit(name, value)` for every value, in file order.
-    void visitAll(const std::function<void(const std::string&, std::string_view)>& visit) const;
+    void visitAll(const std::function<void(std::string_view, std::string_view)>& visit) const;
 
     // Writes renderText() to `path` with writeFileReplacing; on failure `reason` says why.
     bool writeTextToFile(const std::string& path, std::string* reason,
@@ -47,9 +47,12 @@ public:
     // comment lines naming the source file and counting the values and distinct tags.
     std::string renderText() const;
 
-    // Appends one value: a view when it lies within text(), a copy otherwise. The value must not
-    // hold control characters other than tab: the tag file format cannot express them, so the
-    // parser never produces them.
+    // Room for `count` values, each of a name of its own at the worst; false, reserving nothing,
+    // where they do not fit in the memory the run may have (platform.h).
+    bool reserveValues(std::size_t count);
+    // Appends one value of at most maxValueLength bytes: a view when it lies within text(), a
+    // copy otherwise; its name likewise. The value must not hold control characters other than
+    // tab: the tag file format cannot express them, so the parser never produces them.
     void addValue(std::string_view name, std::string_view value);
     // The text given at construction; empty for a list made without one.
     std::string_view text() const;

@@ -3,9 +3,10 @@
 #include "tag_library.h"
 #include "tag_syntax.h"
 
+#include <algorithm>
 #include <deque>
 #include <functional>
-#include <unordered_map>
+#include <new>
 #include <utility>
 
 namespace Quorl {
@@ -50,24 +51,33 @@ std::string counted(std::size_t count, const char* singular, const char* plural)
 
 } // namespace
 
-// Values are views: into the text the list was made from, or into copies the list keeps. Their
-// names come in runs, as tag files list a tag's values together.
+// Values are views: into the text the list was made from, or into copies the list keeps. A
+// value's record is as small as a view, its name one of the names of the runs of equal names
+// that tag files list, so that memory stays in proportion to the file however its lines look.
 struct TagList::Storage
 {
-    struct Run
+    struct Value
     {
-        std::uint32_t name;
-        std::size_t count;
+        const char* data;
+        std::uint32_t size; // at most maxValueLength
+        std::uint32_t run;  // its name is runs[run]
     };
 
+    std::string_view kept(std::string_view piece)
+    {
+        // std::less orders any two pointers, also those into different objects.
+        const std::less<const char*> before;
+        const bool inText =
+            piece.empty() || (!before(piece.data(), text.data()) &&
+                              !before(text.data() + text.size(), piece.data() + piece.size()));
+        return inText ? piece : std::string_view(copies.emplace_back(piece));
+    }
+    // Calls `visit(run, value)` for every value until it returns false.
     template <typename Visit> void visit(Visit visit) const
     {
-        auto value = values.begin();
-        for (const Run& run : runs) {
-            for (std::size_t i = 0; i < run.count; ++i, ++value) {
-                if (!visit(run.name, *value)) {
-                    return;
-                }
+        for (const Value& value : values) {
+            if (!visit(value.run, std::string_view(value.data, value.size))) {
+                return;
             }
         }
     }
@@ -75,10 +85,8 @@ struct TagList::Storage
     std::string sourceName;
     std::string text;
     std::deque<std::string> copies; // a deque never moves its elements, so views stay valid
-    std::vector<std::string> names; // distinct names, in order of first occurrence
-    std::unordered_map<std::string, std::uint32_t> nameIndex;
-    std::vector<Run> runs;
-    std::vector<std::string_view> values;
+    std::vector<std::string_view> runs;
+    std::vector<Value> values;
 };
 
 TagList::TagList(std::string sourceName) : TagList(std::move(sourceName), std::string()) {}
@@ -91,6 +99,16 @@ TagList::TagList(std::string sourceName, std::string text) : storage_(std::make_
 
 TagList::~TagList() = default;
 
+bool TagList::reserveValues(std::size_t count)
+{
+    if (!roomFor(std::uintmax_t{count} * (sizeof(Storage::Value) + sizeof(std::string_view)))) {
+        return false;
+    }
+    storage_->values.reserve(count);
+    storage_->runs.reserve(count);
+    return true;
+}
+
 std::size_t TagList::valueCount() const
 {
     return storage_->values.size();
@@ -98,7 +116,12 @@ std::size_t TagList::valueCount() const
 
 std::size_t TagList::tagCount() const
 {
-    return storage_->names.size();
+    if (!roomFor(std::uintmax_t{storage_->runs.size()} * sizeof(std::string_view))) {
+        throw std::bad_alloc();
+    }
+    std::vector<std::string_view> names = storage_->runs;
+    std::sort(names.begin(), names.end());
+    return static_cast<std::size_t>(std::unique(names.begin(), names.end()) - names.begin());
 }
 
 const std::string& TagList::sourceName() const
@@ -108,24 +131,28 @@ const std::string& TagList::sourceName() const
 
 bool TagList::hasTag(const std::string& name) const
 {
-    return storage_->nameIndex.count(name) != 0;
+    const auto& runs = storage_->runs;
+    return std::find(runs.begin(), runs.end(), name) != runs.end();
 }
 
 void TagList::visitValues(const std::string& name,
                           const std::function<bool(std::string_view)>& visit) const
 {
-    const auto found = storage_->nameIndex.find(name);
-    if (found != storage_->nameIndex.end()) {
-        storage_->visit([&](std::uint32_t valueName, std::string_view value) {
-            return valueName != found->second || visit(value);
-        });
-    }
+    std::uint32_t lastRun = UINT32_MAX;
+    bool named = false;
+    storage_->visit([&](std::uint32_t run, std::string_view value) {
+        if (run != lastRun) {
+            lastRun = run;
+            named = storage_->runs[run] == name;
+        }
+        return !named || visit(value);
+    });
 }
 
-void TagList::visitAll(const std::function<void(const std::string&, std::string_view)>& visit) const
+void TagList::visitAll(const std::function<void(std::string_view, std::string_view)>& visit) const
 {
-    storage_->visit([&](std::uint32_t name, std::string_view value) {
-        visit(storage_->names[name], value);
+    storage_->visit([&](std::uint32_t run, std::string_view value) {
+        visit(storage_->runs[run], value);
         return true;
     });
 }
@@ -148,35 +175,34 @@ std::vector<std::string> TagList::getAllValues(std::string name) const
 void TagList::addValue(std::string_view name, std::string_view value)
 {
     Storage& s = *storage_;
-    // Most values have the previous value's name.
-    if (s.runs.empty() || s.names[s.runs.back().name] != name) {
-        auto [position, inserted] =
-            s.nameIndex.try_emplace(std::string(name), static_cast<std::uint32_t>(s.names.size()));
-        if (inserted) {
-            s.names.emplace_back(name);
-        }
-        s.runs.push_back(Storage::Run{position->second, 0});
+    if (s.runs.empty() || s.runs.back() != name) {
+        s.runs.push_back(s.kept(name));
     }
-    // std::less orders any two pointers, also those into different objects.
-    const std::less<const char*> before;
-    const char* const textEnd = s.text.data() + s.text.size();
-    const bool inText = !value.empty() && !before(value.data(), s.text.data()) &&
-                        !before(textEnd, value.data() + value.size());
-    s.values.push_back(inText || value.empty() ? value
-                                               : std::string_view(s.copies.emplace_back(value)));
-    ++s.runs.back().count;
+    const std::string_view kept = s.kept(value);
+    s.values.push_back(Storage::Value{kept.data(), static_cast<std::uint32_t>(kept.size()),
+                                      static_cast<std::uint32_t>(s.runs.size() - 1)});
 }
 
 std::string TagList::renderText() const
 {
-    std::string text = "# tags of " + commentSafe(storage_->sourceName) + "\n# " +
-                       counted(valueCount(), "value", "values") + ", " +
-                       counted(tagCount(), "distinct tag", "distinct tags") + "\n";
-    const std::size_t size = text.size() + storage_->text.size() + valueCount() * 16;
-    needMemory(storage_->text.size() + size);
-    text.reserve(size);
-    adviseHugePages(text);
-    visitAll([&](const std::string& name, std::string_view value) {
+    const std::string heading = "# tags of " + commentSafe(storage_->sourceName) + "\n# " +
+                                counted(valueCount(), "value", "values") + ", " +
+                                counted(tagCount(), "distinct tag", "distinct tags") + "\n";
+    // Measured first, so that the text is made in one piece of the right size.
+    std::uintmax_t size = heading.size();
+    visitAll([&](std::string_view name, std::string_view value) {
+        size += name.size() + 4 + value.size();
+        if (needsQuotes(value)) {
+            size += 2 + static_cast<std::size_t>(std::count(value.begin(), value.end(), '"') +
+                                                 std::count(value.begin(), value.end(), '\\'));
+        }
+    });
+    std::string text;
+    if (!reserveText(&text, size)) {
+        throw std::bad_alloc();
+    }
+    text += heading;
+    visitAll([&](std::string_view name, std::string_view value) {
         text += name;
         text += " = ";
         if (needsQuotes(value)) {

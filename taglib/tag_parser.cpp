@@ -2,6 +2,7 @@
 #include "tag_library.h"
 #include "tag_syntax.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -224,20 +225,14 @@ bool readWholeFile(const std::string& path, std::string* contents, std::string* 
     std::setvbuf(file, nullptr, _IONBF, 0);
     std::error_code sizeError;
     const std::uintmax_t expected = std::filesystem::file_size(fileSystemPath(path), sizeError);
-    int error = 0;
-    if (!sizeError && !fitsInMemory(expected)) {
-        error = ENOMEM; // it could only be read by swapping, if at all
-    } else {
-        // One byte more than expected lets the first read meet end-of-file without growing.
-        contents->reserve(sizeError ? 1 << 16 : static_cast<std::size_t>(expected) + 1);
-        adviseHugePages(*contents);
-        contents->resize(contents->capacity());
-    }
+    // One byte more than expected lets the first read meet end-of-file without growing.
+    int error = reserveText(contents, sizeError ? 1 << 16 : expected + 1) ? 0 : ENOMEM;
+    contents->resize(contents->capacity());
     std::size_t size = 0;
     while (error == 0) {
         // Growing holds the old buffer and one twice its size; a device without end, such as
         // /dev/zero, runs out here.
-        if (size == contents->size() && !fitsInMemory(std::uintmax_t{size} * 3)) {
+        if (size == contents->size() && !roomFor(std::uintmax_t{size} * 2)) {
             error = ENOMEM;
             break;
         }
@@ -288,8 +283,14 @@ std::unique_ptr<TagList> TagHeaderParser::parseTagFile(const std::string& path,
     std::string reason;
     if (readWholeFile(path, &text, &reason)) {
         auto tags = std::make_unique<TagList>(removePathFromFilename(shownAs), std::move(text));
-        parseInto(*tags, tags->text(), shownAs);
-        return tags;
+        // Each line holds one value at the most.
+        const std::string_view read = tags->text();
+        if (tags->reserveValues(
+                static_cast<std::size_t>(std::count(read.begin(), read.end(), '\n')) + 1)) {
+            parseInto(*tags, read, shownAs);
+            return tags;
+        }
+        reason = std::strerror(ENOMEM);
     }
     errorText = pathForMessages(shownAs) + ": error: cannot read file: " + reason + "\n";
     errorFlag = 1;

@@ -21,7 +21,7 @@ using Pairs = std::vector<std::pair<std::string, std::string>>;
 inline Pairs pairsOf(const Quorl::TagList& tags)
 {
     Pairs pairs;
-    tags.visitAll([&](const std::string& name, std::string_view value) {
+    tags.visitAll([&](std::string_view name, std::string_view value) {
         pairs.emplace_back(name, std::string(value));
     });
     return pairs;
