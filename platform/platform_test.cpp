@@ -1,6 +1,10 @@
 #include "platform.h"
 
+#include "unit_helpers.h"
+
 #include <gtest/gtest.h>
+
+#include <cstdint>
 
 namespace {
 
@@ -32,6 +36,40 @@ TEST(TextEncoding, Latin1IsWhatNarrowingKeeps)
                                   "e\xC3\xBF"));
     EXPECT_FALSE(Quorl::fitsLatin1("\xD0\xBC\xD0\xBE\xD0\xB4"));
     EXPECT_FALSE(Quorl::fitsLatin1("x\xC4\x80"));
+}
+
+// The limit of the control groups a process is in, as /proc/self/cgroup names them, read from a
+// cgroupfs laid out in a scratch folder.
+TEST(Memory, ControlGroupLimits)
+{
+    const unit::fs::path root = unit::scratchDir("cgroup");
+    const auto write = [&](const std::string& file, const std::string& text) {
+        unit::fs::create_directories((root / file).parent_path());
+        std::ofstream(root / file) << text;
+    };
+    const auto limit = [&](const std::string& groups) {
+        write("self-cgroup", groups);
+        return Quorl::controlGroupLimit((root / "self-cgroup").string(), root.string());
+    };
+    write("user.slice/memory.max", "max\n");
+    write("user.slice/session/memory.max", "max\n");
+    EXPECT_EQ(limit("0::/user.slice/session\n"), UINTMAX_MAX) << "max means none";
+    write("user.slice/session/memory.max", "junk\n");
+    EXPECT_EQ(limit("0::/user.slice/session\n"), UINTMAX_MAX) << "garbled means none";
+    write("user.slice/session/memory.max", "\n");
+    EXPECT_EQ(limit("0::/user.slice/session\n"), UINTMAX_MAX) << "empty means none";
+    write("user.slice/memory.max", "268435456\n");
+    EXPECT_EQ(limit("0::/user.slice/session\n"), 268435456u) << "a parent's limit counts";
+    write("user.slice/session/memory.max", "134217728\n");
+    EXPECT_EQ(limit("0::/user.slice/session\n"), 134217728u) << "the least counts";
+    EXPECT_EQ(limit("0::/elsewhere\n"), UINTMAX_MAX) << "no files, no limit";
+    write("unified/hybrid/memory.max", "max\n");
+    write("memory/hybrid/memory.limit_in_bytes", "9223372036854771712\n");
+    write("memory/memory.limit_in_bytes", "9223372036854771712\n");
+    EXPECT_EQ(limit("4:memory:/hybrid\n1:cpu:/\n0::/hybrid\n"), 9223372036854771712u);
+    write("memory/hybrid/memory.limit_in_bytes", "300000000\n");
+    EXPECT_EQ(limit("4:cpu,memory:/hybrid\n0::/hybrid\n"), 300000000u) << "version 1";
+    unit::fs::remove_all(root);
 }
 
 } // namespace

@@ -627,8 +627,8 @@ fs::path makeMemoryGroup(long long bytes, std::string* why)
     return {};
 }
 
-// In a control group too small for the input, the run ends with its message, not with the
-// kernel's SIGKILL.
+// In a control group too small for the input, whatever its shape, the run ends with its message,
+// not with the kernel's SIGKILL; what fits is written.
 TEST_F(Faults, InputsLargerThanTheControlGroupAllows)
 {
     if (addressSanitizer) {
@@ -639,24 +639,46 @@ TEST_F(Faults, InputsLargerThanTheControlGroupAllows)
     if (group.empty()) {
         GTEST_SKIP() << why;
     }
-    ProcessOptions limited;
-    limited.controlGroup = group.string();
-    ProcessResult result = run({"-createTagsInfo", "/dev/zero", "out"}, limited);
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err,
-              "Parser error:\n/dev/zero: error: cannot read file: Cannot allocate memory\n");
-    // It reads a 120 MB tag file, but the generated text would not fit beside it.
+    const auto make = [&](const char* name, const std::string& line, std::size_t size) {
+        std::ofstream out(work_ / name, std::ios::binary);
+        std::string chunk;
+        while (chunk.size() < (1u << 20)) {
+            chunk += line;
+        }
+        for (std::size_t done = 0; done < size; done += chunk.size()) {
+            out << chunk;
+        }
+    };
+    make("tiny.tags", "A=\n", 32u << 20);
     {
-        std::ofstream out(work_ / "big.tags", std::ios::binary);
-        const std::string line = "CLASSES = " + std::string(100, 'C') + "\n";
-        for (std::size_t size = 0; size < (120u << 20); size += line.size()) {
-            out << line;
+        std::ofstream out(work_ / "distinct.tags", std::ios::binary);
+        for (int i = 0; i < 5000000; ++i) {
+            out << "t" << i << "=\n";
         }
     }
-    result = run({"-createClassReg", "big.tags", "out"}, limited);
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "error, out of memory while processing big.tags\n");
-    EXPECT_FALSE(fs::exists(work_ / "out"));
+    make("classes.tags", "CLASSES = " + std::string(100, 'C') + "\n", 120u << 20);
+    make("list.tags", "CLASSES = Circle inherits Shape\n", 64u << 20);
+    writeFile(work_ / "value.tags", "CLASSES = " + std::string(100u << 20, 'V') + "\n");
+    ProcessOptions limited;
+    limited.controlGroup = group.string();
+    for (const char* input :
+         {"/dev/zero", "tiny.tags", "distinct.tags", "classes.tags", "list.tags", "value.tags"}) {
+        for (const char* command : {"-createTagsInfo", "-createClassReg"}) {
+            const ProcessResult result = run({command, input, "out"}, limited);
+            const bool refused =
+                result.err == std::string("Parser error:\n") + input +
+                                  ": error: cannot read file: Cannot allocate memory\n" ||
+                result.err == std::string("error, out of memory while processing ") + input + "\n";
+            EXPECT_TRUE(result.status == 0 || (result.status == 1 && refused))
+                << input << " " << command << ": status " << result.status << ", " << result.err;
+            EXPECT_EQ(fs::exists(work_ / "out"), result.status == 0) << input << " " << command;
+            std::cout << input << " " << command << ": status " << result.status << "\n";
+            fs::remove(work_ / "out");
+        }
+    }
+    // The generated text of the 120 MB tag file would not fit beside it.
+    EXPECT_EQ(run({"-createClassReg", "classes.tags", "out"}, limited).err,
+              "error, out of memory while processing classes.tags\n");
     fs::remove(group);
 }
 
