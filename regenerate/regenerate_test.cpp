@@ -163,6 +163,29 @@ TEST_F(Regenerate, OutputsThatAreNotPlainFilesAreWrittenAsTheToolWritesThem)
     EXPECT_EQ(piped.status, 0) << piped.err;
     EXPECT_EQ(piped.out, expected);
 
+    // The stamp is touched as touch(1) touches it: a FIFO without a reader does not hold the run
+    // up, and a stamp that cannot be made says why. The tag file's text goes to /dev/null.
+    const fs::path fifoStamp = dir_ / "stamp-fifo";
+    ASSERT_EQ(mkfifo(fifoStamp.c_str(), 0666), 0);
+    fs::permissions(fifoStamp, fs::perms(0666));
+    const auto touching = [&](const fs::path& stamp) {
+        ProcessOptions asUser;
+        asUser.unprivileged = true;
+        return finishProcessWithinTenSeconds(
+            startProcess({QUORL_REGENERATE, "-createClassReg", (dir_ / "m.tags").string(),
+                          "/dev/null", stamp.string()},
+                         streams_, asUser));
+    };
+    EXPECT_EQ(touching(fifoStamp).status, 0);
+    fs::create_directory(dir_ / "closed");
+    fs::permissions(dir_ / "closed", fs::perms(0555));
+    for (const auto& [stamp, reason] :
+         {std::pair{dir_ / "missing" / "stamp", "No such file or directory"},
+          std::pair{dir_ / "closed" / "stamp", "Permission denied"}}) {
+        EXPECT_EQ(touching(stamp).err,
+                  "error, could not touch " + stamp.string() + ": " + reason + "\n");
+    }
+
     const char* setting = "/proc/sys/fs/protected_fifos";
     const std::string saved = readFile(setting);
     if (geteuid() != 0 || saved.empty() || !(std::ofstream(setting) << "1\n")) {
