@@ -42,14 +42,6 @@ struct StopSignalsHeld
 struct Descriptor
 {
     int fd = -1;
-    Descriptor() = default;
-    explicit Descriptor(int held) : fd(held) {}
-    Descriptor(Descriptor&& other) noexcept : fd(other.fd) { other.fd = -1; }
-    Descriptor& operator=(Descriptor&& other) noexcept
-    {
-        std::swap(fd, other.fd);
-        return *this;
-    }
     ~Descriptor()
     {
         if (fd >= 0) {
@@ -124,7 +116,7 @@ int replace(int folder, const std::string& name, int from, const struct stat* ol
     std::string staging;
     Descriptor fd{posix::openUnnamed(folder, mode)};
     if (fd.fd < 0) {
-        staging = randomTemporaryName("");
+        staging = randomTemporaryName();
         fd.fd = openat(folder, staging.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd.fd < 0) {
             return errno;
@@ -139,7 +131,7 @@ int replace(int folder, const std::string& name, int from, const struct stat* ol
     if (error == 0 && staging.empty()) {
         // A new output takes its name directly; a replacement's name exists only until the
         // rename, the one moment a kill can leave it behind.
-        staging = old ? randomTemporaryName("") : name;
+        staging = old ? randomTemporaryName() : name;
         error = posix::nameUnnamed(fd.fd, folder, staging.c_str()) ? 0 : errno;
         error = error == EEXIST && !old ? changedMeanwhile : error;
         staging = error == 0 && old ? staging : std::string();
@@ -184,20 +176,20 @@ int writeOnce(const std::string& path, std::string_view contents, SameText sameT
     bool resolved = true;
     int lookup = 0; // ENOENT when nothing is there, EINVAL for anything but a link
     std::string link(4096, '\0');
-    for (int links = 0; links < 40; ++links) {
+    for (int links = 0; links < 40 && resolved; ++links) {
         const ssize_t length = readlinkat(folder, name.c_str(), link.data(), link.size());
         if (length < 0 || (openFileLink = posix::holdsOpenFileLinks(folder))) {
             lookup = length < 0 ? errno : 0;
             break;
         }
         const std::string to = link.substr(0, static_cast<std::size_t>(length));
-        Descriptor next{posix::openFolder(to[0] == '/' ? AT_FDCWD : folder, folderOf(to).c_str())};
-        if (next.fd < 0 || to.back() == '/') {
-            resolved = false; // the kernel's open says what is wrong, or writes in place
-            break;
+        const int next = posix::openFolder(to[0] == '/' ? AT_FDCWD : folder, folderOf(to).c_str());
+        // Where it fails, the kernel's open below says why, or the file is written in place.
+        resolved = next >= 0 && to.back() != '/';
+        if (other.fd >= 0) {
+            close(other.fd);
         }
-        other = std::move(next);
-        folder = other.fd;
+        other.fd = folder = next;
         name = nameOf(to);
     }
     if (posix::afterResolving != nullptr) {

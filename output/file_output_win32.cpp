@@ -125,7 +125,7 @@ bool holdsText(const std::wstring& target, std::string_view text)
 DWORD replace(const std::wstring& target, DWORD attributes, std::string_view contents)
 {
     const std::wstring temporary =
-        target.substr(0, target.find_last_of(L"/\\") + 1) + wideFromUtf8(randomTemporaryName(""));
+        target.substr(0, target.find_last_of(L"/\\") + 1) + wideFromUtf8(randomTemporaryName());
     const HANDLE file = openFile(temporary, GENERIC_WRITE, 0, CREATE_NEW);
     if (file == INVALID_HANDLE_VALUE) {
         return GetLastError();

@@ -1,13 +1,24 @@
-// Internal to the output writer: the one way its temporary files are named.
+// Internal to the output writer: the one way its staging files are named.
 #pragma once
 
+#include <cstdint>
+#include <cstdio>
+#include <random>
 #include <string>
 
 namespace Quorl {
 
-// `directoryPrefix` followed by ".quorlModuleParser-<16 random hex digits>.tmp": random, so that
-// others' files are never taken for ours (64 random bits do not meet by chance); short, so that
-// it fits beside an output whose own name is as long as names go.
-std::string randomTemporaryName(const std::string& directoryPrefix);
+// ".quorlModuleParser-<16 random hex digits>.tmp": random, so that others' files are never taken
+// for ours (64 random bits do not meet by chance); short, so that it fits beside an output whose
+// own name is as long as names go.
+inline std::string randomTemporaryName()
+{
+    std::random_device device;
+    const std::uint64_t bits = (static_cast<std::uint64_t>(device()) << 32) ^ device();
+    char name[40];
+    std::snprintf(name, sizeof name, ".quorlModuleParser-%016llx.tmp",
+                  static_cast<unsigned long long>(bits));
+    return name;
+}
 
 } // namespace Quorl
