@@ -18,7 +18,7 @@ std::string moduleNameOf(const std::string& inputPath)
 
 } // namespace
 
-int createClassReg(const CommandLine& line, std::ostream& err, SameText sameText)
+int createClassReg(const CommandLine& line, std::ostream& err, const RunOptions& options)
 {
     // Narrowed, a wide name beyond U+00FF would give functions of some other, garbled name.
     if (line.wide && !fitsLatin1(moduleNameOf(line.paths[2]))) {
@@ -38,13 +38,23 @@ int createClassReg(const CommandLine& line, std::ostream& err, SameText sameText
     const std::string moduleName = moduleNameOf(line.args[2]);
 
     std::string message;
-    const std::string text = generateClassRegistration(*tags, moduleName, &message);
+    EntryFault fault;
+    const std::string text = generateClassRegistration(*tags, moduleName, &message, &fault);
     if (text.empty()) {
         err << message << "error, registration file could not be created.\n";
+        std::size_t lineNumber = 0;
+        std::size_t column = 0;
+        if (options.pointAtFaults) {
+            err << pathForMessages(line.args[2]);
+            if (tags->locate(fault.value.substr(fault.offset), &lineNumber, &column)) {
+                err << ":" << lineNumber << ":" << column;
+            }
+            err << ": error: " << fault.what << "\n";
+        }
         return 1;
     }
     std::string reason;
-    if (!writeFileReplacing(line.paths[3], text, &reason, sameText)) {
+    if (!writeFileReplacing(line.paths[3], text, &reason, options.sameText)) {
         return reportWriteFailure(line.args[3], reason, err);
     }
     return 0;

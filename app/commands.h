@@ -29,6 +29,15 @@ struct CommandLine
 
 extern const char* const usageText;
 
+// How a run differs when the build step (quorlRegenerate) makes it.
+struct RunOptions
+{
+    SameText sameText = SameText::write; // file_output.h
+    // After a bad CLASSES value's report, one more line "<tag file>:<line>:<column>: error:
+    // <what>", which IDEs and build logs lead to.
+    bool pointAtFaults = false;
+};
+
 // The command switches, compared whole and case-sensitively.
 inline constexpr std::string_view createTagsInfoSwitch = "-createTagsInfo";
 inline constexpr std::string_view createClassRegSwitch = "-createClassReg";
@@ -46,20 +55,19 @@ CommandLine commandLineFromNarrow(int argc, const char* const* argv);
 // The whole process below its entry point: the argument list from `argv`, then runCommandLine.
 // Nothing escapes it: a failure that no command reports itself (memory running out while
 // generating, say) becomes one line on `err` and exit status 1.
-// `sameText` says what becomes of an output that already holds the text (file_output.h).
 int runMain(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
-            SameText sameText = SameText::write);
+            const RunOptions& options = {});
 int runMain(int argc, const wchar_t* const* argv, std::ostream& out, std::ostream& err,
-            SameText sameText = SameText::write);
+            const RunOptions& options = {});
 
 // Picks the command from args[1], checks the argument count and runs the command's driver.
 // Returns the process exit status.
 int runCommandLine(const CommandLine& line, std::ostream& out, std::ostream& err,
-                   SameText sameText = SameText::write);
+                   const RunOptions& options = {});
 
 // -createTagsInfo <InputFile> <OutputFile>
-int createTagsInfo(const CommandLine& line, std::ostream& err, SameText sameText);
+int createTagsInfo(const CommandLine& line, std::ostream& err, const RunOptions& options);
 // -createClassReg <InputFile> <OutputFile> [ignored]
-int createClassReg(const CommandLine& line, std::ostream& err, SameText sameText);
+int createClassReg(const CommandLine& line, std::ostream& err, const RunOptions& options);
 
 } // namespace Quorl

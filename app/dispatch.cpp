@@ -19,7 +19,7 @@ namespace {
 
 template <typename Char>
 int runGuarded(int argc, const Char* const* argv, std::ostream& out, std::ostream& err,
-               SameText sameText)
+               const RunOptions& options)
 {
     CommandLine line;
     try {
@@ -28,7 +28,7 @@ int runGuarded(int argc, const Char* const* argv, std::ostream& out, std::ostrea
         } else {
             line = commandLineFromWide(argc, argv);
         }
-        return runCommandLine(line, out, err, sameText);
+        return runCommandLine(line, out, err, options);
     } catch (const std::bad_alloc&) {
         err << "error, out of memory";
         if (line.args.size() > 2) {
@@ -46,18 +46,19 @@ int runGuarded(int argc, const Char* const* argv, std::ostream& out, std::ostrea
 } // namespace
 
 int runMain(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
-            SameText sameText)
+            const RunOptions& options)
 {
-    return runGuarded(argc, argv, out, err, sameText);
+    return runGuarded(argc, argv, out, err, options);
 }
 
 int runMain(int argc, const wchar_t* const* argv, std::ostream& out, std::ostream& err,
-            SameText sameText)
+            const RunOptions& options)
 {
-    return runGuarded(argc, argv, out, err, sameText);
+    return runGuarded(argc, argv, out, err, options);
 }
 
-int runCommandLine(const CommandLine& line, std::ostream& out, std::ostream& err, SameText sameText)
+int runCommandLine(const CommandLine& line, std::ostream& out, std::ostream& err,
+                   const RunOptions& options)
 {
     const ArgumentList& args = line.args;
     if (args.size() <= 1) {
@@ -67,14 +68,14 @@ int runCommandLine(const CommandLine& line, std::ostream& out, std::ostream& err
     const std::string& command = args[1];
     if (command == createTagsInfoSwitch) {
         if (args.size() == 4) {
-            return createTagsInfo(line, err, sameText);
+            return createTagsInfo(line, err, options);
         }
         out << usageText;
         return 1;
     }
     if (command == createClassRegSwitch) {
         if (args.size() == 4 || args.size() == 5) {
-            return createClassReg(line, err, sameText);
+            return createClassReg(line, err, options);
         }
         out << usageText;
         return 1;

@@ -3,7 +3,7 @@
 
 namespace Quorl {
 
-int createTagsInfo(const CommandLine& line, std::ostream& err, SameText sameText)
+int createTagsInfo(const CommandLine& line, std::ostream& err, const RunOptions& options)
 {
     TagHeaderParser parser;
     const std::unique_ptr<TagList> tags = parseModuleTags(parser, line, 2, err);
@@ -11,7 +11,7 @@ int createTagsInfo(const CommandLine& line, std::ostream& err, SameText sameText
         return 1;
     }
     std::string reason;
-    if (!tags->writeTextToFile(line.paths[3], &reason, sameText)) {
+    if (!tags->writeTextToFile(line.paths[3], &reason, options.sameText)) {
         return reportWriteFailure(line.args[3], reason, err);
     }
     return 0;

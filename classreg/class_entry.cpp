@@ -26,10 +26,21 @@ bool isKeyword(QStringView word, const char* keyword)
 
 constexpr int maxWords = 5;
 
+// 1st, 2nd, 3rd, 4th, ..., 11th, 12th, 13th, ..., 21st, ...
+std::string ordinal(std::uint64_t n)
+{
+    const char* suffix = n % 100 / 10 == 1 ? "th"
+                         : n % 10 == 1     ? "st"
+                         : n % 10 == 2     ? "nd"
+                         : n % 10 == 3     ? "rd"
+                                           : "th";
+    return std::to_string(n) + suffix;
+}
+
 } // namespace
 
 bool parseClassEntry(std::uint64_t index, std::string_view value, ClassEntry* entry,
-                     std::string* message)
+                     std::string* message, EntryFault* fault)
 {
     // Read as NUL-terminated text on purpose: a value is taken up to its first NUL byte.
     const std::string_view text = value.substr(0, value.find('\0'));
@@ -56,38 +67,50 @@ bool parseClassEntry(std::uint64_t index, std::string_view value, ClassEntry* en
     }
     ++count; // more than maxWords when the loop ran out: the rest does not matter
 
+    // Latin-1 maps byte k to character k, so a word stands at the same offsets in `text` as in
+    // `qtext`: the word comes back as those bytes of the value, every byte value unchanged.
+    const auto offset = [&](QStringView word) {
+        return static_cast<std::size_t>(word.data() - qtext.constData());
+    };
+    const auto narrow = [&](QStringView word) {
+        return word.isEmpty() ? std::string_view()
+                              : text.substr(offset(word), static_cast<std::size_t>(word.size()));
+    };
+    const auto refuse = [&](const char* report, int wrong, const char* keyword) {
+        *message = entryMessage(index, report, value);
+        if (fault != nullptr) {
+            const std::string nth = ordinal(index + 1) + " CLASSES value ";
+            *fault = EntryFault{index, value, wrong < 0 ? 0 : offset(words[wrong]), {}};
+            fault->what = wrong < 0
+                              ? "the " + nth + "has " +
+                                    (count > maxWords ? "more than 5" : std::to_string(count)) +
+                                    " words; a class entry has 1, 3 or 5: 'Class', 'Class "
+                                    "inherits Base' or 'Class in header inherits Base'"
+                              : "the " + nth + "has '" + quotedForMessages(narrow(words[wrong])) +
+                                    "' where '" + keyword + "' belongs";
+        }
+        return false;
+    };
     switch (count) {
     case 1:
         break;
     case 3:
         if (!isKeyword(words[1], "inherits")) {
-            *message = entryMessage(index, ": middle entry is not \"inherits\" ", value);
-            return false;
+            return refuse(": middle entry is not \"inherits\" ", 1, "inherits");
         }
         break;
     case 5:
         if (!isKeyword(words[1], "in")) {
-            *message = entryMessage(index, ": middle entry is not \"in\" ", value);
-            return false;
+            return refuse(": middle entry is not \"in\" ", 1, "in");
         }
         if (!isKeyword(words[3], "inherits")) {
-            *message = entryMessage(index, ": middle entry is not \"inherits\" ", value);
-            return false;
+            return refuse(": middle entry is not \"inherits\" ", 3, "inherits");
         }
         break;
     default:
-        *message = entryMessage(index, " is invalid", value);
-        return false;
+        return refuse(" is invalid", -1, nullptr);
     }
 
-    // Latin-1 maps byte k to character k, so a word stands at the same offsets in `text` as in
-    // `qtext`: the word comes back as those bytes of the value, every byte value unchanged.
-    const auto narrow = [&](QStringView word) {
-        return word.isEmpty()
-                   ? std::string_view()
-                   : text.substr(static_cast<std::size_t>(word.data() - qtext.constData()),
-                                 static_cast<std::size_t>(word.size()));
-    };
     entry->className.assign(narrow(words[0]));
     entry->headerFile.assign(count == 5 ? narrow(words[2]) : std::string_view());
     if (count == 1) {

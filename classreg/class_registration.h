@@ -21,18 +21,29 @@ struct ClassEntry
     std::string baseClassExpr; // "NULL", or the base class followed by "::getClass()"
 };
 
+// Where and why a "CLASSES" value was refused, for a line that points into the tag file.
+struct EntryFault
+{
+    std::uint64_t index = 0; // from 0
+    std::string_view value;  // the value as given
+    std::size_t offset = 0;  // in `value`: the wrong word, or 0 for a wrong number of words
+    std::string what;        // "the 4th CLASSES value has ..."
+};
+
 // Splits one "CLASSES" value into its ClassEntry: the value is read up to its first NUL byte,
 // trimmed of white space as Qt defines it and cut at every single blank (empty words count);
 // one, three or five words with the keywords "in" and "inherits" in any letter case are the
 // forms (man page, "THE CLASSES GRAMMAR"). A malformed value gives false and, in `message`, the
-// two-line report naming the value's `index` and repeating the value (quotedForMessages).
+// two-line report naming the value's `index` and repeating the value (quotedForMessages), and
+// in `fault`, where given, where the fault lies.
 bool parseClassEntry(std::uint64_t index, std::string_view value, ClassEntry* entry,
-                     std::string* message);
+                     std::string* message, EntryFault* fault = nullptr);
 
 // The whole registration source for the "CLASSES" values of `tags`: includes, then
 // init_<moduleName>() and shutdown_<moduleName>(). At the first malformed value returns the
-// empty text, with that value's report in `message`; nothing of earlier values is kept.
+// empty text, with that value's report in `message` (and `fault`); nothing of earlier values is
+// kept.
 std::string generateClassRegistration(const TagList& tags, const std::string& moduleName,
-                                      std::string* message);
+                                      std::string* message, EntryFault* fault = nullptr);
 
 } // namespace Quorl

@@ -42,13 +42,14 @@ struct Block
 
 // Calls `use(entry)` for the ClassEntry of every "CLASSES" value, in list order; false, with the
 // report in `message`, at the first malformed value.
-template <typename Use> bool forEachEntry(const TagList& tags, std::string* message, Use use)
+template <typename Use>
+bool forEachEntry(const TagList& tags, std::string* message, EntryFault* fault, Use use)
 {
     ClassEntry entry;
     std::uint64_t index = 0;
     bool accepted = true;
     tags.visitValues(classesTag, [&](std::string_view value) {
-        accepted = parseClassEntry(index++, value, &entry, message);
+        accepted = parseClassEntry(index++, value, &entry, message, fault);
         if (accepted) {
             use(entry);
         }
@@ -60,7 +61,7 @@ template <typename Use> bool forEachEntry(const TagList& tags, std::string* mess
 } // namespace
 
 std::string generateClassRegistration(const TagList& tags, const std::string& moduleName,
-                                      std::string* message)
+                                      std::string* message, EntryFault* fault)
 {
     // The grammar runs twice, rather than the entries being kept (they would take more memory
     // than the text): once to measure each entry's lines, once to write them in place.
@@ -72,7 +73,7 @@ std::string generateClassRegistration(const TagList& tags, const std::string& mo
         blocks[1].add({"   ", entry.className, "::init( ", entry.baseClassExpr, " );\n"});
         blocks[2].add({"   ", entry.className, "::shutdown();\n"});
     };
-    if (!forEachEntry(tags, message, addLines)) {
+    if (!forEachEntry(tags, message, fault, addLines)) {
         return std::string();
     }
     const std::initializer_list<std::string_view> frame[] = {
@@ -100,7 +101,7 @@ std::string generateClassRegistration(const TagList& tags, const std::string& mo
             text.append(blocks[part].size, '\0');
         }
     }
-    forEachEntry(tags, message, addLines);
+    forEachEntry(tags, message, fault, addLines);
     return text;
 }
 

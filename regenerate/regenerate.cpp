@@ -21,15 +21,19 @@ template <typename Char>
 int regenerate(int argc, const Char* const* argv, std::ostream& out, std::ostream& err)
 {
     const std::string command = argc > 1 ? narrowPath(argv[1]) : "";
+    if (argc == 2 && command == "--version") {
+        out << "quorlRegenerate (quorlModuleParser) " QUORL_VERSION "\n";
+        return 0;
+    }
     const char* what = command == createClassRegSwitch   ? "class registration"
                        : command == createTagsInfoSwitch ? "tag information"
                                                          : nullptr;
     if (what == nullptr || argc < 4 || argc > 5) {
         err << "usage: quorlRegenerate <-createClassReg | -createTagsInfo> <tag file> <output> "
-               "[<stamp>]\n";
+               "[<stamp>]\n       quorlRegenerate --version\n";
         return 1;
     }
-    if (runMain(4, argv, out, err, SameText::leave) != 0) {
+    if (runMain(4, argv, out, err, {SameText::leave, true}) != 0) {
         err << narrowPath(argv[2]) << ": error: " << what << " not generated\n";
         return 1;
     }

@@ -2,6 +2,7 @@
 // generated file:
 //
 //   quorlRegenerate <-createClassReg | -createTagsInfo> <tag file> <output> [<stamp>]
+//   quorlRegenerate --version
 //
 // It runs the command in its own process with the tool's own code, so the text, the messages,
 // the exit status and the way the output is written are the tool's (doc/quorlModuleParser.1.in)
@@ -9,7 +10,8 @@
 // file_output.h). Then it touches <stamp> as touch(1) does, which records the run for build
 // tools that go by times. When the command fails, a last line
 // names the tag file ("<tag file>: error: class registration not generated"), and neither the
-// output nor the stamp is touched, so the next build tries again.
+// output nor the stamp is touched, so the next build tries again. A bad CLASSES value gets a line
+// before that which IDEs and build logs lead to: "<tag file>:<line>:<column>: error: <what>".
 #pragma once
 
 #include <iosfwd>

@@ -113,7 +113,36 @@ TEST_F(Regenerate, FailuresNameTheTagFileAndTouchNothing)
     EXPECT_EQ(result.err, "Error: class entry 0: middle entry is not \"inherits\" \n"
                           "entry: Circle derives Shape\n"
                           "error, registration file could not be created.\n" +
+                              (dir_ / "m.tags").string() +
+                              ":1:18: error: the 1st CLASSES value has 'derives' where 'inherits' "
+                              "belongs\n" +
                               notGenerated);
+
+    // A bad CLASSES value gets a line that IDEs lead to: where its fault is, and which value.
+    struct Fault
+    {
+        const char* value;
+        const char* location;
+    };
+    for (const auto& [value, location] :
+         {Fault{"Circle inherits", ":4:12: error: the 3rd CLASSES value has 2 "
+                                   "words; a class entry has 1, 3 or 5: "
+                                   "'Class', 'Class inherits Base' or 'Class in "
+                                   "header inherits Base'"},
+          Fault{"Ellipse inherit Circle", ":4:20: error: the 3rd CLASSES value has 'inherit' "
+                                          "where 'inherits' belongs"},
+          Fault{"Square in square.h Inherit Shape",
+                ":4:31: error: the 3rd CLASSES value has 'Inherit' where 'inherits' belongs"}}) {
+        writeFile(dir_ / "m.tags", std::string("CLASSES = Shape\n# a comment\nCLASSES = Circle\n") +
+                                       "CLASSES = \"" + value + "\"\n");
+        const std::string tail = (dir_ / "m.tags").string() + location + "\n" + notGenerated;
+        result = regenerate(out);
+        EXPECT_EQ(result.err.substr(result.err.size() - std::min(result.err.size(), tail.size())),
+                  tail);
+    }
+    const ProcessResult version =
+        finishProcess(startProcess({QUORL_REGENERATE, "--version"}, streams_));
+    EXPECT_EQ(version.out, "quorlRegenerate (quorlModuleParser) " QUORL_VERSION "\n");
 
     // The output, not a staging file, is what could not be written.
     std::string tags;

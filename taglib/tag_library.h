@@ -56,6 +56,9 @@ public:
     void addValue(std::string_view name, std::string_view value);
     // The text given at construction; empty for a list made without one.
     std::string_view text() const;
+    // The line and column (from 1, in bytes) where `piece`, a view into text(), starts; false
+    // for a piece the list holds elsewhere (a quoted value with escapes is a copy).
+    bool locate(std::string_view piece, std::size_t* line, std::size_t* column) const;
 
     std::size_t valueCount() const;
     std::size_t tagCount() const;

@@ -162,6 +162,20 @@ std::string_view TagList::text() const
     return storage_->text;
 }
 
+bool TagList::locate(std::string_view piece, std::size_t* line, std::size_t* column) const
+{
+    const std::string_view text = storage_->text;
+    const std::less<const char*> before;
+    if (before(piece.data(), text.data()) || before(text.data() + text.size(), piece.data())) {
+        return false;
+    }
+    const std::string_view head =
+        text.substr(0, static_cast<std::size_t>(piece.data() - text.data()));
+    *line = static_cast<std::size_t>(std::count(head.begin(), head.end(), '\n')) + 1;
+    *column = head.size() - (head.rfind('\n') + 1) + 1;
+    return true;
+}
+
 std::vector<std::string> TagList::getAllValues(std::string name) const
 {
     std::vector<std::string> values;

@@ -183,7 +183,10 @@ private:
             fail(after, "unexpected text after closing quote");
             return;
         }
-        keep(name, openingQuote, unescaped_);
+        // Without escapes the value is the file's own text, which the list keeps as a view.
+        const std::string_view inside =
+            line.substr(openingQuote + 1, closingQuote - openingQuote - 1);
+        keep(name, openingQuote, inside.size() == unescaped_.size() ? inside : unescaped_);
     }
 
     static std::size_t skipBlanks(std::string_view line, std::size_t i)
