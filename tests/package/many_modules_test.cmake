@@ -51,11 +51,15 @@ file(WRITE "${project}/modules/m0.tags" "CLASSES = Circle derives Shape\n")
 foreach(attempt 1 2)
     execute_process(COMMAND "${CMAKE_COMMAND}" --build "${binary}" RESULT_VARIABLE status
                     OUTPUT_VARIABLE out ERROR_VARIABLE out)
+    # The tool's report, the line an IDE leads to (the path as the build gave it), the build
+    # step's last word.
     if(status EQUAL 0 OR NOT out MATCHES "middle entry is not \"inherits\""
+       OR NOT out MATCHES "m0.tags:1:18: error: the 1st CLASSES value has 'derives' where 'inherits' belongs"
        OR NOT out MATCHES "m0.tags: error: class registration not generated")
         message(FATAL_ERROR "build ${attempt} with a bad tag file gave ${status}:\n${out}")
     endif()
 endforeach()
+message(STATUS "a build with a bad tag file:\n${out}")
 file(READ "${binary}/quorl/generate/m0/m0_reg.cpp" output)
 if(NOT output STREQUAL old_output)
     message(FATAL_ERROR "a failed generation changed the output")
