@@ -21,6 +21,7 @@ install(FILES cmake/templates/registration.h.in cmake/templates/registration.cpp
         DESTINATION ${QUORL_TEMPLATE_DIR} COMPONENT Runtime)
 # Relocatable: the prefix is found from where the file lies.
 file(RELATIVE_PATH QUORL_PC_TO_PREFIX /prefix/${QUORL_PC_DIR} /prefix)
+string(REGEX REPLACE "/$" "" QUORL_PC_TO_PREFIX "${QUORL_PC_TO_PREFIX}")
 configure_file(cmake/quorlModuleParser.pc.in ${CMAKE_CURRENT_BINARY_DIR}/quorlModuleParser.pc
                @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/quorlModuleParser.pc DESTINATION ${QUORL_PC_DIR}
@@ -68,6 +69,8 @@ install(FILES ${quorlModuleParser.1_installed} DESTINATION ${CMAKE_INSTALL_MANDI
         COMPONENT Runtime)
 install(FILES README.md NEWS.md doc/cmake.md packaging/debian/copyright ${changelog_installed}
         DESTINATION ${QUORL_DOC_DIR} COMPONENT Runtime)
+# The documents show the geometry example and name its files.
+install(DIRECTORY examples/geometry DESTINATION ${QUORL_DOC_DIR}/examples COMPONENT Runtime)
 
 set(CPACK_PACKAGE_NAME quorl-module-parser)
 set(CPACK_PACKAGE_VENDOR "quorlModuleParser authors")

@@ -39,6 +39,8 @@ block "$src/README.md" "" 1 | cmp -s - "$src/examples/geometry/geometry.tags" ||
     fail "README.md: the tag file shown is not examples/geometry/geometry.tags"
 block "$src/README.md" cpp 1 | cmp -s - "$src/tests/golden/example_geometry_reg.cpp.golden" ||
     fail "README.md: the generated file shown is not the example's"
+block "$src/README.md" cpp 2 | cmp -s - "$src/examples/geometry/Circle.h" ||
+    fail "README.md: the class shown is not examples/geometry/Circle.h"
 
 # The man page's example: its tag file, its command, the function it shows.
 rm -rf "$scratch" && mkdir -p "$scratch"
