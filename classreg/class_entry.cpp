@@ -44,6 +44,15 @@ bool parseClassEntry(std::uint64_t index, std::string_view value, ClassEntry* en
 {
     // Read as NUL-terminated text on purpose: a value is taken up to its first NUL byte.
     const std::string_view text = value.substr(0, value.find('\0'));
+    if (text.size() > maxQtText) {
+        *message = entryMessage(index, " is too long for Qt's strings", value);
+        if (fault != nullptr) {
+            *fault = EntryFault{index, value, 0,
+                                "the " + ordinal(index + 1) + " CLASSES value is longer than " +
+                                    std::to_string(maxQtText) + " bytes, more than Qt can hold"};
+        }
+        return false;
+    }
     // One buffer for the whole run, so that a list of values costs one allocation, not one each.
     static QString qtext;
     if (text.size() > static_cast<std::size_t>(qtext.capacity()) &&

@@ -2,7 +2,8 @@
 # Every example in the README, doc/cmake.md and the man page is one that the tests build or run:
 # each line of code in their cmake and meson blocks is in a project the package tests build; the
 # tag file and the generated source the README shows are the example's own and its golden file;
-# the man page's example command, run, gives the function the page shows.
+# the man page's example command, run, gives the function the page shows; NEWS begins with the
+# project's version.
 #   tests/docs_test.sh <source dir> <quorlModuleParser> <scratch dir>
 set -eu
 src=$1
@@ -41,6 +42,12 @@ block "$src/README.md" cpp 1 | cmp -s - "$src/tests/golden/example_geometry_reg.
     fail "README.md: the generated file shown is not the example's"
 block "$src/README.md" cpp 2 | cmp -s - "$src/examples/geometry/Circle.h" ||
     fail "README.md: the class shown is not examples/geometry/Circle.h"
+
+# NEWS begins with the project's version.
+version=$(sed -n 's/^project(QuorlModuleParser VERSION \([0-9.]*\).*/\1/p' "$src/CMakeLists.txt")
+news=$(sed -n 's/^## \([0-9.]*\) .*/\1/p' "$src/NEWS.md" | head -n 1)
+[ -n "$version" ] && [ "$news" = "$version" ] ||
+    fail "NEWS.md begins with version '$news', the project is at '$version'"
 
 # The man page's example: its tag file, its command, the function it shows.
 rm -rf "$scratch" && mkdir -p "$scratch"
