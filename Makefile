@@ -2,19 +2,21 @@
 # Debian packages the build needs are installed, then hands over to CMake. make demo and make
 # test also work with a CMake too old for the presets (tools/ci-preset.sh).
 
-# Everything `make test` needs: the build, the tests' tools (clang-format for the format check,
-# file for CPack's dpkg-shlibdeps, lintian for the package check, meson and pkg-config for the
-# Meson recipe) and man to read the page.
+# What building the tool and running it needs, all that `make demo` asks for; and everything
+# `make test` needs besides: the tests' tools (GoogleTest, clang-format for the format check, file
+# for CPack's dpkg-shlibdeps, lintian for the package check, meson and pkg-config for the Meson
+# recipe) and man to read the page.
 # The Qt that is installed, Qt 6 where both are; where neither is, Qt 6 (Qt 5 on Debian 11, which
 # has no Qt 6).
 installed = $(shell dpkg-query -W -f='$${Status}' $(1) 2>/dev/null | grep -q ' installed$$' && echo $(1))
 QT_PACKAGE := $(or $(call installed,qt6-base-dev),$(call installed,qtbase5-dev),\
                 $(shell . /etc/os-release 2>/dev/null; \
                   [ "$$VERSION_CODENAME" = bullseye ] && echo qtbase5-dev || echo qt6-base-dev))
-PACKAGES := cmake ninja-build make g++ $(QT_PACKAGE) libgtest-dev dpkg-dev file clang-format \
-            lintian groff-base man-db meson pkg-config
-TOOL := build/ci/app/quorlModuleParser
+BUILD_PACKAGES := cmake ninja-build make g++ $(QT_PACKAGE)
+PACKAGES := $(BUILD_PACKAGES) libgtest-dev dpkg-dev file clang-format lintian groff-base man-db \
+            meson pkg-config
 DEMO_DIR := build/demo
+TOOL := $(DEMO_DIR)/tool/app/quorlModuleParser
 
 .PHONY: all deps build demo test test-clang test-asan fuzz bench bench-check clean
 
@@ -29,11 +31,13 @@ build: deps
 	tools/ci-preset.sh build
 
 # The tool's main job on the bundled example module: the class-registration source, and the
-# rendering of its tags. Only the tool is built.
-demo: deps
-	tools/ci-preset.sh configure
-	tools/ci-preset.sh build --target quorlModuleParser
-	@mkdir -p $(DEMO_DIR)
+# rendering of its tags. Only the tool is built, in a folder of its own without the tests.
+demo:
+	@tools/ensure-packages.sh $(BUILD_PACKAGES)
+	@echo "building with Qt from $(QT_PACKAGE)"
+	cmake -S . -B $(DEMO_DIR)/tool -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF \
+	    -DQUORL_INSTALL=OFF
+	cmake --build $(DEMO_DIR)/tool --target quorlModuleParser
 	$(TOOL) -createTagsInfo examples/geometry/geometry.tags $(DEMO_DIR)/geometry_tags.txt
 	@echo "---- $(DEMO_DIR)/geometry_tags.txt"
 	@cat $(DEMO_DIR)/geometry_tags.txt

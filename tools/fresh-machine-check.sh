@@ -3,8 +3,9 @@
 # Debian 12 with only Qt 5 and a normal user), makes a minimal system in a folder (debootstrap
 # minbase with make, git and ca-certificates only), copies the committed tree (git archive HEAD)
 # into it and runs the README's two commands there, `make demo` and then `make test`, as a new
-# user would. For <suite>-qt5-user, root installs Qt 5 and what `make deps` asks for, and a
-# normal user runs the two commands.
+# user would. For <suite>-qt5-user, root installs Qt 5 and a compiler, a normal user sees what
+# the two commands ask for (make demo only the build's packages), root installs what `make deps`
+# asks for, and the normal user runs the two commands.
 #
 #   tools/fresh-machine-check.sh [suite...]      (default: bookworm bullseye bookworm-qt5-user)
 #
@@ -91,10 +92,17 @@ check_release() {
     mount --bind /dev "$root/dev"
     builder=""
     if [ "$release" != "$suite" ]; then
+        # A newcomer with Qt 5 and a compiler: make demo names only what the build lacks, make
+        # test all that the tests lack; then root installs what make deps asks for.
         step "$release-qt5-packages" in_chroot "apt-get update && apt-get install -y \
-            --no-install-recommends qtbase5-dev && make deps"
+            --no-install-recommends qtbase5-dev g++"
         in_chroot "useradd --create-home builder && chown -R builder /src"
         builder=builder
+        step "$release-demo-names-the-build" in_chroot "! make demo 2>/tmp/said && cat /tmp/said &&
+            grep -qx 'missing packages: cmake ninja-build' /tmp/said" $builder
+        step "$release-test-names-the-tests" in_chroot "! make test 2>/tmp/said && cat /tmp/said &&
+            grep -q 'missing packages: cmake ninja-build libgtest-dev .*lintian' /tmp/said" $builder
+        step "$release-deps" in_chroot "make deps"
     fi
     step "$release-make-demo" in_chroot "make demo" $builder
     step "$release-make-test" in_chroot "make test" $builder
