@@ -70,15 +70,16 @@ if(NOT output MATCHES "init Ellipse [^\n]*\ninit Square")
     message(FATAL_ERROR "the new order did not reach the program:\n${output}")
 endif()
 
-# A failed generation keeps the output, leaves nothing behind, and the build log names the tag
-# file after the tool's own messages.
+# A failed generation keeps the output, leaves nothing behind, and the build log points at the
+# bad value and names the tag file after the tool's own messages.
 file(READ "${generated}" old_text)
 file(WRITE "${source}/geometry.tags" "CLASSES = Circle derives Shape\n")
 execute_process(COMMAND "${CMAKE_COMMAND}" --build "${binary}" RESULT_VARIABLE status
                 OUTPUT_VARIABLE out ERROR_VARIABLE out)
 file(READ "${generated}" text)
 file(GLOB_RECURSE left "${binary}/quorl/*.tmp")
-set(named "could not be created.\n[^\n]*${source}/geometry.tags: error: class registration not")
+set(named "could not be created.\n[^\n]*${source}/geometry.tags:1:18: error: the 1st CLASSES value \
+has 'derives' where 'inherits' belongs\n[^\n]*${source}/geometry.tags: error: class registration not")
 if(status EQUAL 0 OR NOT text STREQUAL old_text OR left OR NOT out MATCHES "${named} generated\n")
     message(FATAL_ERROR "a bad tag file gave ${status}, left ${left}:\n${out}")
 endif()
