@@ -42,9 +42,9 @@ int createClassReg(const CommandLine& line, std::ostream& err, const RunOptions&
     const std::string text = generateClassRegistration(*tags, moduleName, &message, &fault);
     if (text.empty()) {
         err << message << "error, registration file could not be created.\n";
-        std::size_t lineNumber = 0;
-        std::size_t column = 0;
         if (options.pointAtFaults) {
+            std::size_t lineNumber = 0;
+            std::size_t column = 0;
             err << pathForMessages(line.args[2]);
             if (tags->locate(fault.value.substr(fault.offset), &lineNumber, &column)) {
                 err << ":" << lineNumber << ":" << column;

@@ -37,6 +37,18 @@ std::string ordinal(std::uint64_t n)
     return std::to_string(n) + suffix;
 }
 
+// The report of a refused value, and where `fault` is asked for, where and what its fault is.
+bool refuse(std::uint64_t index, std::string_view value, const char* report, std::size_t offset,
+            const std::string& what, std::string* message, EntryFault* fault)
+{
+    *message = entryMessage(index, report, value);
+    if (fault != nullptr) {
+        *fault = EntryFault{index, value, offset,
+                            "the " + ordinal(index + 1) + " CLASSES value " + what};
+    }
+    return false;
+}
+
 } // namespace
 
 bool parseClassEntry(std::uint64_t index, std::string_view value, ClassEntry* entry,
@@ -45,13 +57,9 @@ bool parseClassEntry(std::uint64_t index, std::string_view value, ClassEntry* en
     // Read as NUL-terminated text on purpose: a value is taken up to its first NUL byte.
     const std::string_view text = value.substr(0, value.find('\0'));
     if (text.size() > maxQtText) {
-        *message = entryMessage(index, " is too long for Qt's strings", value);
-        if (fault != nullptr) {
-            *fault = EntryFault{index, value, 0,
-                                "the " + ordinal(index + 1) + " CLASSES value is longer than " +
-                                    std::to_string(maxQtText) + " bytes, more than Qt can hold"};
-        }
-        return false;
+        return refuse(index, value, " is too long for Qt's strings", 0,
+                      "is longer than " + std::to_string(maxQtText) + " bytes, more than Qt holds",
+                      message, fault);
     }
     // One buffer for the whole run, so that a list of values costs one allocation, not one each.
     static QString qtext;
@@ -85,39 +93,34 @@ bool parseClassEntry(std::uint64_t index, std::string_view value, ClassEntry* en
         return word.isEmpty() ? std::string_view()
                               : text.substr(offset(word), static_cast<std::size_t>(word.size()));
     };
-    const auto refuse = [&](const char* report, int wrong, const char* keyword) {
-        *message = entryMessage(index, report, value);
-        if (fault != nullptr) {
-            const std::string nth = ordinal(index + 1) + " CLASSES value ";
-            *fault = EntryFault{index, value, wrong < 0 ? 0 : offset(words[wrong]), {}};
-            fault->what = wrong < 0
-                              ? "the " + nth + "has " +
-                                    (count > maxWords ? "more than 5" : std::to_string(count)) +
-                                    " words; a class entry has 1, 3 or 5: 'Class', 'Class "
-                                    "inherits Base' or 'Class in header inherits Base'"
-                              : "the " + nth + "has '" + quotedForMessages(narrow(words[wrong])) +
-                                    "' where '" + keyword + "' belongs";
-        }
-        return false;
+    const auto wrongWord = [&](const char* report, int wrong, const char* keyword) {
+        return refuse(index, value, report, offset(words[wrong]),
+                      "has '" + quotedForMessages(narrow(words[wrong])) + "' where '" + keyword +
+                          "' belongs",
+                      message, fault);
     };
     switch (count) {
     case 1:
         break;
     case 3:
         if (!isKeyword(words[1], "inherits")) {
-            return refuse(": middle entry is not \"inherits\" ", 1, "inherits");
+            return wrongWord(": middle entry is not \"inherits\" ", 1, "inherits");
         }
         break;
     case 5:
         if (!isKeyword(words[1], "in")) {
-            return refuse(": middle entry is not \"in\" ", 1, "in");
+            return wrongWord(": middle entry is not \"in\" ", 1, "in");
         }
         if (!isKeyword(words[3], "inherits")) {
-            return refuse(": middle entry is not \"inherits\" ", 3, "inherits");
+            return wrongWord(": middle entry is not \"inherits\" ", 3, "inherits");
         }
         break;
     default:
-        return refuse(" is invalid", -1, nullptr);
+        return refuse(index, value, " is invalid", 0,
+                      "has " + (count > maxWords ? "more than 5" : std::to_string(count)) +
+                          " words; a class entry has 1, 3 or 5: 'Class', 'Class inherits Base' "
+                          "or 'Class in header inherits Base'",
+                      message, fault);
     }
 
     entry->className.assign(narrow(words[0]));

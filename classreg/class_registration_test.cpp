@@ -1,4 +1,3 @@
-#define QUORL_GRAMMAR_REFERENCE
 #include "class_registration.h"
 #include "fuzz_check.h"
 #include "qt_versions.h"

@@ -1,7 +1,16 @@
+// What the fuzz targets check with, and the reference the class entry grammar is held to.
 #pragma once
 
+#include "class_registration.h"
+#include "tag_library.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 // A failed property aborts, so libFuzzer keeps the input and the replay test fails.
 #define FUZZ_CHECK(condition)                                                                      \
@@ -11,16 +20,6 @@
             std::abort();                                                                          \
         }                                                                                          \
     } while (false)
-
-#ifdef QUORL_GRAMMAR_REFERENCE
-#include "class_registration.h"
-#include "tag_library.h"
-
-#include <QString>
-#include <QStringList>
-
-#include <cstdint>
-#include <string>
 
 // The class entry grammar as its literal steps, one Qt call each: the value as NUL-terminated
 // 8-bit text into a QString (Latin-1, as fromAscii reads it here), trimmed, split at " " keeping
@@ -59,4 +58,3 @@ inline bool referenceClassEntry(std::uint64_t index, const std::string& value,
     entry->baseClassExpr = words.size() == 1 ? "NULL" : narrow(words.last()) + "::getClass()";
     return true;
 }
-#endif

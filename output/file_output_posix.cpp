@@ -150,8 +150,10 @@ int replace(int folder, const std::string& name, int from, const struct stat* ol
     return flushed.fd < 0 || fsync(flushed.fd) == 0 || errno == EINVAL ? 0 : errno;
 }
 
-int writeOnce(const std::string& path, std::string_view contents, SameText sameText)
+// `newFile`: whether nothing was at the path, so that a refusal is the folder's.
+int writeOnce(const std::string& path, std::string_view contents, SameText sameText, bool* newFile)
 {
+    *newFile = false;
     if (path.back() == '/') {
         return EISDIR;
     }
@@ -196,7 +198,8 @@ int writeOnce(const std::string& path, std::string_view contents, SameText sameT
         posix::afterResolving();
     }
     const bool appendOnly = posix::isAppendOnlyFolder(folder);
-    if (lookup == ENOENT && folder == start.fd && !appendOnly) {
+    *newFile = lookup == ENOENT && folder == start.fd;
+    if (*newFile && !appendOnly) {
         // Nothing there yet: the new file gets its name only once it is complete.
         return replace(folder, name, -1, nullptr, contents);
     }
@@ -234,16 +237,15 @@ bool writeFileReplacing(const std::string& path, std::string_view contents, std:
     std::signal(SIGXFSZ, SIG_IGN);
     std::signal(SIGPIPE, SIG_IGN);
     int error = path.empty() ? ENOENT : changedMeanwhile;
+    bool newFile = false;
     for (int attempt = 0; attempt < 8 && error == changedMeanwhile; ++attempt) {
-        error = writeOnce(path, contents, sameText);
+        error = writeOnce(path, contents, sameText, &newFile);
     }
     error = error == changedMeanwhile ? EAGAIN : error;
     if (error != 0) {
         *reason = std::strerror(error);
         // A new file refused by its folder: the message names the folder.
-        struct stat status = {};
-        if ((error == EACCES || error == EPERM || error == EROFS) &&
-            lstat(path.c_str(), &status) != 0 && errno == ENOENT) {
+        if (newFile && (error == EACCES || error == EPERM || error == EROFS)) {
             *reason += " (folder " + folderOf(path) + ")";
         }
     }

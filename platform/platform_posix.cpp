@@ -4,13 +4,11 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <vector>
 
 #include <fcntl.h>
-#include <sys/stat.h>
-
 #include <sys/mman.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace Quorl {

@@ -63,14 +63,17 @@ struct TagList::Storage
         std::uint32_t run;  // its name is runs[run]
     };
 
-    std::string_view kept(std::string_view piece)
+    bool inText(std::string_view piece) const
     {
         // std::less orders any two pointers, also those into different objects.
         const std::less<const char*> before;
-        const bool inText =
-            piece.empty() || (!before(piece.data(), text.data()) &&
-                              !before(text.data() + text.size(), piece.data() + piece.size()));
-        return inText ? piece : std::string_view(copies.emplace_back(piece));
+        return !before(piece.data(), text.data()) &&
+               !before(text.data() + text.size(), piece.data() + piece.size());
+    }
+    std::string_view kept(std::string_view piece)
+    {
+        return piece.empty() || inText(piece) ? piece
+                                              : std::string_view(copies.emplace_back(piece));
     }
     // Calls `visit(run, value)` for every value until it returns false.
     template <typename Visit> void visit(Visit visit) const
@@ -165,8 +168,7 @@ std::string_view TagList::text() const
 bool TagList::locate(std::string_view piece, std::size_t* line, std::size_t* column) const
 {
     const std::string_view text = storage_->text;
-    const std::less<const char*> before;
-    if (before(piece.data(), text.data()) || before(text.data() + text.size(), piece.data())) {
+    if (!storage_->inText(piece)) {
         return false;
     }
     const std::string_view head =

@@ -672,13 +672,14 @@ TEST_F(Faults, InputsLargerThanTheControlGroupAllows)
             EXPECT_TRUE(result.status == 0 || (result.status == 1 && refused))
                 << input << " " << command << ": status " << result.status << ", " << result.err;
             EXPECT_EQ(fs::exists(work_ / "out"), result.status == 0) << input << " " << command;
+            if (input == std::string("classes.tags") && command == std::string("-createClassReg")) {
+                // Its generated text would not fit beside the 120 MB tag file.
+                EXPECT_EQ(result.err, "error, out of memory while processing classes.tags\n");
+            }
             std::cout << input << " " << command << ": status " << result.status << "\n";
             fs::remove(work_ / "out");
         }
     }
-    // The generated text of the 120 MB tag file would not fit beside it.
-    EXPECT_EQ(run({"-createClassReg", "classes.tags", "out"}, limited).err,
-              "error, out of memory while processing classes.tags\n");
     fs::remove(group);
 }
 
