@@ -27,6 +27,29 @@ configure_file(cmake/quorlModuleParser.pc.in ${CMAKE_CURRENT_BINARY_DIR}/quorlMo
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/quorlModuleParser.pc DESTINATION ${QUORL_PC_DIR}
         COMPONENT Runtime)
 
+# The qmake feature finds the tool and templates from where it lies; Debian's qmake finds the
+# feature in its own mkspecs/features, where a one-line file loads it from the package's share.
+set(QUORL_QMAKE_DIR ${QUORL_TEMPLATE_DIR}/qmake)
+file(RELATIVE_PATH QUORL_PRF_TO_PREFIX /prefix/${QUORL_QMAKE_DIR} /prefix)
+string(REGEX REPLACE "/$" "" QUORL_PRF_TO_PREFIX "${QUORL_PRF_TO_PREFIX}")
+configure_file(qmake/quorl_module_parser.prf.in
+               ${CMAKE_CURRENT_BINARY_DIR}/qmake/quorl_module_parser.prf @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/qmake/quorl_module_parser.prf
+        DESTINATION ${QUORL_QMAKE_DIR} COMPONENT Runtime)
+if(CMAKE_LIBRARY_ARCHITECTURE)
+    foreach(qt qt5 qt6)
+        set(features lib/${CMAKE_LIBRARY_ARCHITECTURE}/${qt}/mkspecs/features)
+        file(RELATIVE_PATH to_prf /usr/${features} /usr/${QUORL_QMAKE_DIR})
+        file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/qmake/${qt}/quorl_module_parser.prf
+             "include($$PWD/${to_prf}/quorl_module_parser.prf)\n")
+        # Only the Debian package, whose prefix is that of Debian's Qt, installs it there.
+        install(FILES ${CMAKE_CURRENT_BINARY_DIR}/qmake/${qt}/quorl_module_parser.prf
+                DESTINATION ${features} COMPONENT QtFeatures EXCLUDE_FROM_ALL)
+    endforeach()
+    set(CPACK_INSTALL_CMAKE_PROJECTS "${PROJECT_BINARY_DIR};${PROJECT_NAME};ALL;/"
+                                     "${PROJECT_BINARY_DIR};${PROJECT_NAME};QtFeatures;/")
+endif()
+
 set(QUORL_TOOL_INSTALL_PATH ${CMAKE_INSTALL_BINDIR}/quorlModuleParser${CMAKE_EXECUTABLE_SUFFIX})
 configure_package_config_file(cmake/QuorlModuleParserConfig.cmake.in
                               ${CMAKE_CURRENT_BINARY_DIR}/QuorlModuleParserConfig.cmake

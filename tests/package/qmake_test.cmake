@@ -1,0 +1,76 @@
+# Builds the modular application with qmake (its modular_app.pro, doc/qmake.md's project) against
+# the installed feature file, in a shadow build: a static and a shared module with hidden
+# symbols, and the program. Building again does nothing; a comment added to a tag file compiles
+# and links nothing; a changed tag file reaches the program; a renamed tag file fails as a clean
+# build fails; make distclean leaves no file.
+#   cmake -DSCRATCH=<dir> -DAPP_DIR=<dir> -DFEATURES=<dir> -DQMAKE=<qmake> -P qmake_test.cmake
+include(${CMAKE_CURRENT_LIST_DIR}/common.cmake)
+
+set(source "${SCRATCH}/app")
+set(binary "${SCRATCH}/build")
+file(REMOVE_RECURSE "${SCRATCH}")
+file(COPY "${APP_DIR}/" DESTINATION "${source}")
+file(MAKE_DIRECTORY "${binary}")
+# Every qmake run, the ones make starts too, finds the feature through the environment.
+set(ENV{QMAKEFEATURES} "${FEATURES}")
+find_program(make NAMES make REQUIRED)
+
+# Runs qmake on the project in <dir>, then make there; sets <out_var> to what make printed less
+# its own lines, and fails unless make's status is <expected> (0, or 1 for a failure).
+function(qmake_make dir expected out_var)
+    if(NOT EXISTS "${dir}/Makefile")
+        file(MAKE_DIRECTORY "${dir}")
+        run_checked("${CMAKE_COMMAND}" -E chdir "${dir}" "${QMAKE}" "${source}/modular_app.pro")
+    endif()
+    execute_process(COMMAND "${make}" -j2 WORKING_DIRECTORY "${dir}" RESULT_VARIABLE status
+                    OUTPUT_VARIABLE out ERROR_VARIABLE out)
+    string(REGEX REPLACE "(^|\n)(make[^\n]*(Entering|Leaving) directory|make[^\n]*Nothing to be done|cd |\\( test -e)[^\n]*"
+                         "" out "${out}")
+    string(STRIP "${out}" out)
+    if(expected EQUAL 0 AND NOT status EQUAL 0 OR NOT expected EQUAL 0 AND status EQUAL 0)
+        message(FATAL_ERROR "make in ${dir} gave ${status}:\n${out}")
+    endif()
+    set(${out_var} "${out}" PARENT_SCOPE)
+endfunction()
+
+qmake_make("${binary}" 0 out)
+expect_output("${binary}/app" "${APP_DIR}/expected_output.txt")
+qmake_make("${binary}" 0 out)
+if(NOT out STREQUAL "")
+    message(FATAL_ERROR "building again did work:\n${out}")
+endif()
+
+set(build_step "quorlRegenerate -createClassReg [^\n]*/tools/tools.tags")
+file(APPEND "${source}/tools/tools.tags" "# a comment changes no class\n")
+qmake_make("${binary}" 0 out)
+if(NOT out MATCHES "${build_step}" OR out MATCHES "(^|\n)(g\\+\\+|ar|ln) ")
+    message(FATAL_ERROR "a comment in a tag file gave:\n${out}")
+endif()
+
+file(APPEND "${source}/tools/tools.tags" "CLASSES = Drill in Hammer.h inherits Tool\n")
+file(APPEND "${source}/tools/Hammer.h" "APP_CLASS(Drill);\n")
+qmake_make("${binary}" 0 out)
+execute_process(COMMAND "${binary}/app" OUTPUT_VARIABLE out)
+if(NOT out MATCHES "init Drill \\(Tool\\)\n")
+    message(FATAL_ERROR "a changed tag file did not reach the program:\n${out}")
+endif()
+
+# The shapes module renamed: the program still includes the old header, which is gone, as it
+# never was in a clean build (where make, not the compiler, may be the one to say so).
+file(RENAME "${source}/shapes/shapes.tags" "${source}/shapes/figures.tags")
+file(READ "${source}/shapes/shapes.pro" project)
+string(REPLACE "shapes.tags" "figures.tags" project "${project}")
+file(WRITE "${source}/shapes/shapes.pro" "${project}")
+set(missing "(No rule to make target '[^']*|)shapes_registration.h(: No such file or directory|')")
+qmake_make("${binary}" 1 out)
+qmake_make("${SCRATCH}/clean" 1 clean_out)
+if(NOT out MATCHES "${missing}" OR NOT clean_out MATCHES "${missing}")
+    message(FATAL_ERROR "a renamed tag file gave:\n${out}\nand in a clean build:\n${clean_out}")
+endif()
+
+# (In the first build the old module's object stays, as qmake leaves any renamed source's.)
+run_checked("${make}" -C "${SCRATCH}/clean" distclean)
+file(GLOB_RECURSE left LIST_DIRECTORIES false "${SCRATCH}/clean/*")
+if(left)
+    message(FATAL_ERROR "make distclean left: ${left}")
+endif()
