@@ -72,3 +72,25 @@ if(NOT status EQUAL 0 OR NOT text MATCHES "quorlModuleParser -createClassReg geo
    NOT text MATCHES "quorlModuleParser ${VERSION}")
     message(FATAL_ERROR "man could not show the page (${status}):\n${text}")
 endif()
+
+# Debian's qmake finds the feature in its own mkspecs/features, where the package puts a file
+# that loads the one in share: here the package's copy, for each Qt whose qmake is installed,
+# with a project that renders the example's tags as the tool does.
+run_checked("${root}/usr/bin/quorlModuleParser" -createTagsInfo "${EXAMPLE_DIR}/geometry.tags"
+            "${SCRATCH}/geometry_tags.txt")
+foreach(qt qt6/bin/qmake6 qt5/bin/qmake)
+    string(REGEX REPLACE "/.*" "" version "${qt}")
+    file(GLOB features "${root}/usr/lib/*/${version}/mkspecs/features")
+    if(NOT EXISTS "/usr/lib/${qt}" OR NOT features)
+        message(STATUS "qmake of ${version} not tried: /usr/lib/${qt} missing, or no ${features}")
+        continue()
+    endif()
+    set(project "${SCRATCH}/qmake-${version}")
+    file(WRITE "${project}/info.pro" "CONFIG += console quorl_module_parser\nCONFIG -= qt
+SOURCES = main.cpp\nQUORL_TAGS_INFO += ${EXAMPLE_DIR}/geometry.tags\n")
+    file(WRITE "${project}/main.cpp" "int main() { return 0; }\n")
+    set(ENV{QMAKEFEATURES} "${features}")
+    run_checked("${CMAKE_COMMAND}" -E chdir "${project}" "/usr/lib/${qt}" info.pro)
+    run_checked(make -C "${project}")
+    expect_same_files("${SCRATCH}/geometry_tags.txt" "${project}/quorl/geometry/geometry_tags.txt")
+endforeach()

@@ -33,24 +33,30 @@ function(qmake_make dir expected out_var)
     set(${out_var} "${out}" PARENT_SCOPE)
 endfunction()
 
-# Mistakes stop qmake, naming the tag file and the fix (a module name that is no C identifier:
+# Mistakes stop qmake, naming the culprit and the fix (a module name that is no C identifier:
 # module_names_test.cmake).
 set(mistakes "${SCRATCH}/mistakes")
 file(WRITE "${mistakes}/geo.tags" "CLASSES = Shape\n")
 file(WRITE "${mistakes}/geo.shapes.tags" "CLASSES = Shape\n")
-foreach(case "missing.tags|tag file missing.tags does not exist .*/missing.tags.; name an existing"
-             "geo.tags geo.shapes.tags|two tag files for module 'geo' .geo.shapes.tags is the")
-    string(REPLACE "|" ";" case "${case}")
-    list(GET case 0 files)
-    list(GET case 1 expected)
-    file(WRITE "${mistakes}/mistake.pro" "CONFIG += quorl_module_parser
-QUORL_CLASS_REGISTRATION += ${files}\n")
+# Each case: the project's lines after CONFIG, and what qmake's error must say ('.' for ';').
+set(cases
+    "QUORL_CLASS_REGISTRATION += missing.tags"
+    "QUORL_CLASS_REGISTRATION: tag file missing.tags does not exist .*/missing.tags.. name an"
+
+    "QUORL_CLASS_REGISTRATION += geo.tags geo.shapes.tags"
+    "QUORL_CLASS_REGISTRATION: two tag files for module 'geo' .geo.shapes.tags is the second"
+
+    "QUORL_MODULE_PARSER_EXECUTABLE = ${CMAKE_COMMAND}\nQUORL_TAGS_INFO += geo.tags"
+    "QUORL_MODULE_PARSER_EXECUTABLE is '.*' .*, which does not run as quorlModuleParser")
+while(cases)
+    list(POP_FRONT cases lines expected)
+    file(WRITE "${mistakes}/mistake.pro" "CONFIG += quorl_module_parser\n${lines}\n")
     execute_process(COMMAND "${QMAKE}" mistake.pro WORKING_DIRECTORY "${mistakes}"
                     RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
-    if(status EQUAL 0 OR NOT out MATCHES "ERROR: QUORL_CLASS_REGISTRATION: ${expected}")
-        message(FATAL_ERROR "qmake with ${files} gave (${status}):\n${out}")
+    if(status EQUAL 0 OR NOT out MATCHES "ERROR: ${expected}")
+        message(FATAL_ERROR "qmake with ${lines} gave (${status}):\n${out}")
     endif()
-endforeach()
+endwhile()
 
 qmake_make("${binary}" 0 out)
 expect_output("${binary}/app" "${APP_DIR}/expected_output.txt")
