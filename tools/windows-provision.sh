@@ -65,6 +65,11 @@ SOURCES
     rm -rf "$cache/src" "$cache/qt-build"
 fi
 
+# This Qt's qmake runs the MinGW compilers by their prefixed names, as Qt's configure would write
+# it with -device-option CROSS_COMPILE=.
+grep -q '^CROSS_COMPILE' "$qt/mkspecs/qdevice.pri" ||
+    echo "CROSS_COMPILE = x86_64-w64-mingw32-" >>"$qt/mkspecs/qdevice.pri"
+
 if [ ! -f "$gtest/lib/libgtest.a" ]; then
     echo "== GoogleTest for MinGW: not in $cache, building it"
     rm -rf "$cache/gtest-build"
