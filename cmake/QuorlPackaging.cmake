@@ -1,6 +1,7 @@
 # Install rules, the CMake package (find_package(QuorlModuleParser CONFIG)), the pkg-config file
 # and the Debian package. Components: Runtime (the tool, its build step, the wrapper templates,
-# the pkg-config file, the man page and documents) and Development (the CMake package).
+# the pkg-config file, the qmake feature, the man page and documents), Development (the CMake
+# package) and, in the Debian package only, QtFeatures (where Debian's qmake finds the feature).
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -90,7 +91,7 @@ foreach(file quorlModuleParser.1 changelog)
 endforeach()
 install(FILES ${quorlModuleParser.1_installed} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
         COMPONENT Runtime)
-install(FILES README.md NEWS.md doc/cmake.md packaging/debian/copyright ${changelog_installed}
+install(FILES README.md NEWS.md doc/cmake.md doc/qmake.md packaging/debian/copyright ${changelog_installed}
         DESTINATION ${QUORL_DOC_DIR} COMPONENT Runtime)
 # The documents show the geometry example and name its files.
 install(DIRECTORY examples/geometry DESTINATION ${QUORL_DOC_DIR}/examples COMPONENT Runtime)

@@ -1,9 +1,9 @@
 #!/bin/sh
-# Every example in the README, doc/cmake.md and the man page is one that the tests build or run:
-# each line of code in their cmake and meson blocks is in a project the package tests build; the
-# tag file and the generated source the README shows are the example's own and its golden file;
-# the man page's example command, run, gives the function the page shows; NEWS begins with the
-# project's version.
+# Every example in the README, doc/cmake.md, doc/qmake.md and the man page is one that the tests
+# build or run: each line of code in their cmake, meson and qmake blocks is in a project the
+# package tests build; the tag file and the generated source the README shows are the example's
+# own and its golden file; the man page's example command, run, gives the function the page
+# shows; NEWS begins with the project's version.
 #   tests/docs_test.sh <source dir> <quorlModuleParser> <scratch dir>
 set -eu
 src=$1
@@ -23,9 +23,10 @@ block() {
 }
 
 built=$(cat "$src/examples/geometry/CMakeLists.txt" "$src/tests/package/modular_app/CMakeLists.txt" \
-    "$src/tests/package/modular_app/meson.build")
-for doc in README.md doc/cmake.md; do
-    for language in cmake meson; do
+    "$src/tests/package/modular_app/meson.build" "$src/tests/package/modular_app/"*.pro \
+    "$src/tests/package/modular_app/"*/*.pro)
+for doc in README.md doc/cmake.md doc/qmake.md; do
+    for language in cmake meson qmake; do
         for n in 1 2 3; do
             block "$src/$doc" "$language" "$n" | sed 's/[[:space:]]*#.*$//; s/^[[:space:]]*//' |
                 while IFS= read -r line; do
