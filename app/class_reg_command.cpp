@@ -46,7 +46,7 @@ int createClassReg(const CommandLine& line, std::ostream& err, const RunOptions&
             std::size_t lineNumber = 0;
             std::size_t column = 0;
             err << pathForMessages(line.args[2]);
-            if (tags->locate(fault.value.substr(fault.offset), &lineNumber, &column)) {
+            if (tags->locate(fault.at, &lineNumber, &column)) {
                 err << ":" << lineNumber << ":" << column;
             }
             err << ": error: " << fault.what << "\n";

@@ -43,7 +43,7 @@ bool refuse(std::uint64_t index, std::string_view value, const char* report, std
 {
     *message = entryMessage(index, report, value);
     if (fault != nullptr) {
-        *fault = EntryFault{index, value, offset,
+        *fault = EntryFault{value.substr(offset),
                             "the " + ordinal(index + 1) + " CLASSES value " + what};
     }
     return false;

@@ -24,10 +24,8 @@ struct ClassEntry
 // Where and why a "CLASSES" value was refused, for a line that points into the tag file.
 struct EntryFault
 {
-    std::uint64_t index = 0; // from 0
-    std::string_view value;  // the value as given
-    std::size_t offset = 0;  // in `value`: the wrong word, or 0 for a wrong number of words
-    std::string what;        // "the 4th CLASSES value has ..."
+    std::string_view at; // the value from its wrong word on, or whole for a wrong word count
+    std::string what;    // "the 4th CLASSES value has ..."
 };
 
 // Splits one "CLASSES" value into its ClassEntry: the value is read up to its first NUL byte,

@@ -1,7 +1,7 @@
 # Builds the Debian package, unpacks it into a scratch root and uses what it installed: the tool
 # on the example module, the CMake package from a consumer project, and the man page.
 #   cmake -DSCRATCH=<dir> -DEXAMPLE_DIR=<dir> -DBUILD_DIR=<dir> -DEXPECTED_REG=<file>
-#         -P deb_test.cmake
+#         [-DQMAKES=<qmake>;...] -P deb_test.cmake
 include(${CMAKE_CURRENT_LIST_DIR}/common.cmake)
 
 file(REMOVE_RECURSE "${SCRATCH}")
@@ -74,23 +74,24 @@ if(NOT status EQUAL 0 OR NOT text MATCHES "quorlModuleParser -createClassReg geo
 endif()
 
 # Debian's qmake finds the feature in its own mkspecs/features, where the package puts a file
-# that loads the one in share: here the package's copy, for each Qt whose qmake is installed,
-# with a project that renders the example's tags as the tool does.
+# that loads the one in share: for each qmake given, the package's copy at the place that qmake
+# looks (its QT_HOST_DATA), with a project that renders the example's tags as the tool does.
 run_checked("${root}/usr/bin/quorlModuleParser" -createTagsInfo "${EXAMPLE_DIR}/geometry.tags"
             "${SCRATCH}/geometry_tags.txt")
-foreach(qt qt6/bin/qmake6 qt5/bin/qmake)
-    string(REGEX REPLACE "/.*" "" version "${qt}")
-    file(GLOB features "${root}/usr/lib/*/${version}/mkspecs/features")
-    if(NOT EXISTS "/usr/lib/${qt}" OR NOT features)
-        message(STATUS "qmake of ${version} not tried: /usr/lib/${qt} missing, or no ${features}")
-        continue()
+foreach(qmake IN LISTS QMAKES)
+    execute_process(COMMAND "${qmake}" -query QT_HOST_DATA OUTPUT_VARIABLE data
+                    OUTPUT_STRIP_TRAILING_WHITESPACE)
+    set(features "${root}${data}/mkspecs/features")
+    if(NOT EXISTS "${features}/quorl_module_parser.prf")
+        message(FATAL_ERROR "the package has no feature where ${qmake} looks (${data})")
     endif()
-    set(project "${SCRATCH}/qmake-${version}")
+    get_filename_component(qt "${data}" NAME)
+    set(project "${SCRATCH}/qmake-${qt}")
     file(WRITE "${project}/info.pro" "CONFIG += console quorl_module_parser\nCONFIG -= qt
 SOURCES = main.cpp\nQUORL_TAGS_INFO += ${EXAMPLE_DIR}/geometry.tags\n")
     file(WRITE "${project}/main.cpp" "int main() { return 0; }\n")
     set(ENV{QMAKEFEATURES} "${features}")
-    run_checked("${CMAKE_COMMAND}" -E chdir "${project}" "/usr/lib/${qt}" info.pro)
+    run_checked("${CMAKE_COMMAND}" -E chdir "${project}" "${qmake}" info.pro)
     run_checked(make -C "${project}")
     expect_same_files("${SCRATCH}/geometry_tags.txt" "${project}/quorl/geometry/geometry_tags.txt")
 endforeach()
