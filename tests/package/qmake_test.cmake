@@ -2,7 +2,8 @@
 # the installed feature file, in a shadow build: a static and a shared module with hidden
 # symbols, and the program. Building again does nothing; a comment added to a tag file compiles
 # and links nothing; a changed tag file reaches the program; a renamed tag file fails as a clean
-# build fails; make distclean leaves no file. With EMULATOR (Wine), QMAKE is a Windows Qt's
+# build fails; make distclean leaves no file; a module moved to QUORL_TAGS_INFO loses its
+# registration. With EMULATOR (Wine), QMAKE is a Windows Qt's
 # qmake, and the program and its DLL are run through it.
 #   cmake -DSCRATCH=<dir> -DAPP_DIR=<dir> -DFEATURES=<dir> -DQMAKE=<qmake> [-DEMULATOR=<command>]
 #         -P qmake_test.cmake
@@ -105,4 +106,13 @@ run_checked("${make}" -C "${SCRATCH}/clean" distclean)
 file(GLOB_RECURSE left LIST_DIRECTORIES false "${SCRATCH}/clean/*")
 if(left)
     message(FATAL_ERROR "make distclean left: ${left}")
+endif()
+
+# The module then rendered only: its registration goes, its rendering comes.
+string(REPLACE "QUORL_CLASS_REGISTRATION" "QUORL_TAGS_INFO" project "${project}")
+file(WRITE "${source}/shapes/shapes.pro" "${project}")
+qmake_make("${binary}" 1 out)
+set(module "${binary}/shapes/quorl/figures/figures")
+if(EXISTS "${module}_registration.h" OR NOT EXISTS "${module}_tags.txt")
+    message(FATAL_ERROR "a module moved to QUORL_TAGS_INFO gave:\n${out}")
 endif()
