@@ -3,8 +3,8 @@
 # symbols, and the program. Building again does nothing; a comment added to a tag file compiles
 # and links nothing; a changed tag file reaches the program; a renamed tag file fails as a clean
 # build fails; make distclean leaves no file; a module moved to QUORL_TAGS_INFO loses its
-# registration. With EMULATOR (Wine), QMAKE is a Windows Qt's
-# qmake, and the program and its DLL are run through it.
+# registration. With EMULATOR (Wine), QMAKE is a Windows Qt's qmake, and the program and its DLL
+# are run through it.
 #   cmake -DSCRATCH=<dir> -DAPP_DIR=<dir> -DFEATURES=<dir> -DQMAKE=<qmake> [-DEMULATOR=<command>]
 #         -P qmake_test.cmake
 include(${CMAKE_CURRENT_LIST_DIR}/common.cmake)
