@@ -22,18 +22,15 @@ void (*posix::afterResolving)() = nullptr;
 
 namespace {
 
-// SIGTERM, SIGINT and SIGHUP (a CI timeout, Ctrl-C, a closed terminal) wait while a staging
-// file exists and end the run once it has gone, so that no stop leaves one behind.
+// Signals that would end the run (a CI timeout, Ctrl-C, a closed terminal) wait while a staging
+// file exists and end it once that has gone, so that only SIGKILL can leave one behind.
 struct StopSignalsHeld
 {
     StopSignalsHeld()
     {
-        sigset_t stop;
-        sigemptyset(&stop);
-        for (const int signalNumber : {SIGTERM, SIGINT, SIGHUP}) {
-            sigaddset(&stop, signalNumber);
-        }
-        sigprocmask(SIG_BLOCK, &stop, &old);
+        sigset_t all;
+        sigfillset(&all);
+        sigprocmask(SIG_BLOCK, &all, &old);
     }
     ~StopSignalsHeld() { sigprocmask(SIG_SETMASK, &old, nullptr); }
     sigset_t old;

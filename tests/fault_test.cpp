@@ -205,7 +205,7 @@ TEST_F(Faults, StoppedWhileWritingLeavesTheWholeNewFileAndNothingElse)
     const std::string expected = readFile(work_ / "expected.cpp");
     writeFile(work_ / "out.cpp", "old output\n");
     const auto before = listing(work_);
-    for (const int signalNumber : {SIGTERM, SIGINT, SIGHUP}) {
+    for (const int signalNumber : {SIGTERM, SIGINT, SIGHUP, SIGUSR1}) {
         int caught = 0;
         for (int attempt = 0; attempt < 5 && caught == 0; ++attempt) {
             const Process process = start({"-createClassReg", "big.tags", "out.cpp"});
