@@ -91,7 +91,8 @@ foreach(file quorlModuleParser.1 changelog)
 endforeach()
 install(FILES ${quorlModuleParser.1_installed} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
         COMPONENT Runtime)
-install(FILES README.md NEWS.md doc/cmake.md doc/qmake.md packaging/debian/copyright ${changelog_installed}
+install(FILES README.md NEWS.md doc/cmake.md doc/qmake.md packaging/debian/copyright
+              ${changelog_installed}
         DESTINATION ${QUORL_DOC_DIR} COMPONENT Runtime)
 # The documents show the geometry example and name its files.
 install(DIRECTORY examples/geometry DESTINATION ${QUORL_DOC_DIR}/examples COMPONENT Runtime)
