@@ -4,7 +4,6 @@
 
 #include <cstring>
 #include <initializer_list>
-#include <new>
 #include <string_view>
 
 namespace Quorl {
@@ -89,9 +88,7 @@ std::string generateClassRegistration(const TagList& tags, const std::string& mo
         size += part < 3 ? blocks[part].size : 0;
     }
     std::string text;
-    if (!reserveText(&text, size)) { // reserved whole, so the blocks' places stay where they are
-        throw std::bad_alloc();
-    }
+    reserveText(&text, size); // whole, so the blocks' places stay where they are
     for (int part = 0; part < 4; ++part) {
         for (const std::string_view piece : frame[part]) {
             text += piece;

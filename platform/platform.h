@@ -1,11 +1,10 @@
 // What the tool asks of the system outside the output writer: how its narrow path strings reach
-// the file system, and how much memory there is. On POSIX a path is its bytes. On Windows the
-// system's paths are wide (UTF-16); the tool carries them as UTF-8 and widens them again only to
-// open a file, so no character is lost on the way.
+// the file system, how the input is read, and how much memory there is. On POSIX a path is its
+// bytes. On Windows the system's paths are wide (UTF-16); the tool carries them as UTF-8 and widens
+// them again only to open a file, so no character is lost on the way.
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -21,41 +20,37 @@ std::wstring wideFromUtf8(std::string_view utf8);
 // Whether every character of the UTF-8 text is U+00FF or below.
 bool fitsLatin1(std::string_view utf8);
 
-// std::fopen for a path as the tool holds it.
-std::FILE* openFile(const std::string& path, const char* mode);
-// The same path for std::filesystem.
+// The path as std::filesystem takes it.
 std::filesystem::path fileSystemPath(const std::string& path);
 // Creates the file `path` where it is missing and sets its times to now, as touch(1) does,
 // never waiting on a FIFO; false with the system's reason in `reason`.
 bool touchFile(const std::string& path, std::string* reason);
 
-// Memory (memory.cpp): every large allocation of a run is checked first against what the
-// process holds now, so that an input too large for the machine or for the memory control group
-// ends with a message rather than with the kernel's SIGKILL.
-//
-// Whether `bytes` more fit: what the process holds (resident, and mapped) with them stays within
-// the least of the machine's memory, the limit of its control group (Linux) and its address-space
-// limit. An allocation of up to 16 MiB always fits, sparing small runs the reading of the limits.
-bool roomFor(std::uintmax_t bytes);
-// Reserves `bytes` in `text` where they fit (roomFor), with huge pages behind a large reservation:
-// a gigabyte costs 512 page faults instead of 262,144. False, leaving `text` as it was, where
-// they do not fit.
-bool reserveText(std::string* text, std::uintmax_t bytes);
-// The system's side of it (platform_*.cpp).
-struct MemoryUse
-{
-    std::uintmax_t resident = 0; // what counts against the machine's and the group's memory
-    std::uintmax_t mapped = 0;   // what counts against the address-space limit
-};
-MemoryUse memoryInUse();
-// The limits, in the same two kinds; UINTMAX_MAX where none can be told.
-MemoryUse memoryLimits();
-// Asks for huge pages behind the large buffer `text` reserved (not yet written).
-void adviseHugePages(const std::string& text);
-// The least limit of the memory control groups in `groupsFile` (as /proc/self/cgroup lists them),
-// version 2 ("0::<group>", <root>/<group>/memory.max) and version 1 ("<n>:memory:<group>",
-// <root>/memory/<group>/memory.limit_in_bytes), their parents included; "max", an unreadable or
-// a garbled file sets none.
-std::uintmax_t controlGroupLimit(const std::string& groupsFile, const std::string& root);
+// The most a run holds for each byte of its input, whatever the input's shape: the text itself,
+// a value's record for a line as short as "=\n" (records reserved for every line that may hold
+// a value, 32 bytes), and the text to write, at most what the records leave room for. The
+// reading of the input is the one place that asks whether this fits.
+constexpr std::uintmax_t heldPerInputByte = 18;
+
+// Reads the file `path` whole into `contents`: opened once, sized from the open file, then read
+// to its end (a device or a file still growing may give more than its size said). Before the
+// text grows, checks that heldPerInputByte times its size fits in the memory that can still be
+// had: the least of what the machine has available, what the process's memory control groups
+// leave (their limits less what their processes hold that cannot be reclaimed) and the
+// address-space limit less what the process has mapped. False with the system's reason in
+// `reason` ("Cannot allocate memory" where it would not fit).
+bool readInputFile(const std::string& path, std::string* contents, std::string* reason);
+
+// Reserves `bytes` in `text`, with huge pages behind a large reservation: a gigabyte costs 512
+// page faults instead of 262,144.
+void reserveText(std::string* text, std::size_t bytes);
+
+// The most that the memory control groups in `groupsFile` (as /proc/self/cgroup lists them) leave
+// for the process: for the group and each of its parents, its limit less what it holds that cannot
+// be reclaimed (its usage less its file cache), in version 2 ("0::<group>": memory.max,
+// memory.current, memory.stat under <root>/<group> or <root>/unified/<group>) and version 1
+// ("<n>:memory:<group>": memory.limit_in_bytes, memory.usage_in_bytes, memory.stat under
+// <root>/memory/<group>). UINTMAX_MAX where no limit can be read ("max", unreadable, garbled).
+std::uintmax_t controlGroupRoom(const std::string& groupsFile, const std::string& root);
 
 } // namespace Quorl

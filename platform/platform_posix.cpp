@@ -1,7 +1,9 @@
 #include "platform.h"
+#include "system.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <fstream>
 
@@ -16,6 +18,14 @@ namespace Quorl {
 std::FILE* openFile(const std::string& path, const char* mode)
 {
     return std::fopen(path.c_str(), mode);
+}
+
+std::uintmax_t sizeOfOpenFile(std::FILE* file)
+{
+    struct stat status = {};
+    return fstat(fileno(file), &status) == 0 && S_ISREG(status.st_mode)
+               ? static_cast<std::uintmax_t>(status.st_size)
+               : 0;
 }
 
 std::filesystem::path fileSystemPath(const std::string& path)
@@ -52,40 +62,39 @@ void adviseHugePages(const std::string& text)
 #endif
 }
 
-MemoryUse memoryLimits()
+namespace {
+
+// What the machine can still give without swapping (Linux's MemAvailable), else all it has.
+std::uintmax_t machineAvailable()
 {
-    MemoryUse limits;
-    limits.resident = controlGroupLimit("/proc/self/cgroup", "/sys/fs/cgroup");
-    limits.mapped = UINTMAX_MAX;
-#ifdef _SC_PHYS_PAGES
-    const long pages = sysconf(_SC_PHYS_PAGES);
-    const long pageSize = sysconf(_SC_PAGESIZE);
-    if (pages > 0 && pageSize > 0) {
-        limits.resident = std::min(limits.resident, static_cast<std::uintmax_t>(pages) *
-                                                        static_cast<std::uintmax_t>(pageSize));
+    std::ifstream meminfo("/proc/meminfo");
+    for (std::string key; meminfo >> key;) {
+        std::uintmax_t kilobytes = 0;
+        if (key == "MemAvailable:" && meminfo >> kilobytes) {
+            return kilobytes * 1024;
+        }
+        meminfo.ignore(INT_MAX, '\n');
     }
-#endif
-    struct rlimit addressSpace = {};
-    if (getrlimit(RLIMIT_AS, &addressSpace) == 0 && addressSpace.rlim_cur != RLIM_INFINITY) {
-        limits.mapped = static_cast<std::uintmax_t>(addressSpace.rlim_cur);
-    }
-    return limits;
+    return static_cast<std::uintmax_t>(sysconf(_SC_PHYS_PAGES)) *
+           static_cast<std::uintmax_t>(sysconf(_SC_PAGESIZE));
 }
 
-MemoryUse memoryInUse()
+} // namespace
+
+MemoryRoom memoryRoom()
 {
-    // Linux's count of the process's pages; elsewhere the most it has held, which is no less.
-    MemoryUse use;
+    MemoryRoom room;
+    room.resident =
+        std::min(machineAvailable(), controlGroupRoom("/proc/self/cgroup", "/sys/fs/cgroup"));
+    struct rlimit addressSpace = {};
     std::uintmax_t mappedPages = 0;
-    std::uintmax_t residentPages = 0;
-    if (std::ifstream("/proc/self/statm") >> mappedPages >> residentPages) {
-        const auto page = static_cast<std::uintmax_t>(sysconf(_SC_PAGESIZE));
-        use.mapped = mappedPages * page;
-        use.resident = residentPages * page;
-    } else if (struct rusage usage = {}; getrusage(RUSAGE_SELF, &usage) == 0) {
-        use.resident = use.mapped = static_cast<std::uintmax_t>(usage.ru_maxrss) * 1024;
+    if (getrlimit(RLIMIT_AS, &addressSpace) == 0 && addressSpace.rlim_cur != RLIM_INFINITY &&
+        std::ifstream("/proc/self/statm") >> mappedPages) {
+        const auto limit = static_cast<std::uintmax_t>(addressSpace.rlim_cur);
+        const auto mapped = mappedPages * static_cast<std::uintmax_t>(sysconf(_SC_PAGESIZE));
+        room.mapped = limit - std::min(limit, mapped);
     }
-    return use;
+    return room;
 }
 
 } // namespace Quorl

@@ -38,37 +38,47 @@ TEST(TextEncoding, Latin1IsWhatNarrowingKeeps)
     EXPECT_FALSE(Quorl::fitsLatin1("x\xC4\x80"));
 }
 
-// The limit of the control groups a process is in, as /proc/self/cgroup names them, read from a
-// cgroupfs laid out in a scratch folder.
-TEST(Memory, ControlGroupLimits)
+// What the control groups a process is in leave it, as /proc/self/cgroup names them, read from a
+// cgroupfs laid out in a scratch folder: each group's limit less what it holds beyond its file
+// cache, the least of the group and its parents.
+TEST(Memory, ControlGroupRoom)
 {
     const unit::fs::path root = unit::scratchDir("cgroup");
     const auto write = [&](const std::string& file, const std::string& text) {
         unit::fs::create_directories((root / file).parent_path());
         std::ofstream(root / file) << text;
     };
-    const auto limit = [&](const std::string& groups) {
+    const auto room = [&](const std::string& groups) {
         write("self-cgroup", groups);
-        return Quorl::controlGroupLimit((root / "self-cgroup").string(), root.string());
+        return Quorl::controlGroupRoom((root / "self-cgroup").string(), root.string());
     };
     write("user.slice/memory.max", "max\n");
     write("user.slice/session/memory.max", "max\n");
-    EXPECT_EQ(limit("0::/user.slice/session\n"), UINTMAX_MAX) << "max means none";
+    EXPECT_EQ(room("0::/user.slice/session\n"), UINTMAX_MAX) << "max means none";
     write("user.slice/session/memory.max", "junk\n");
-    EXPECT_EQ(limit("0::/user.slice/session\n"), UINTMAX_MAX) << "garbled means none";
-    write("user.slice/session/memory.max", "\n");
-    EXPECT_EQ(limit("0::/user.slice/session\n"), UINTMAX_MAX) << "empty means none";
+    EXPECT_EQ(room("0::/user.slice/session\n"), UINTMAX_MAX) << "garbled means none";
     write("user.slice/memory.max", "268435456\n");
-    EXPECT_EQ(limit("0::/user.slice/session\n"), 268435456u) << "a parent's limit counts";
+    EXPECT_EQ(room("0::/user.slice/session\n"), 268435456u) << "a parent's limit, nothing held";
+    write("user.slice/memory.current", "100000000\n");
+    write("user.slice/memory.stat", "anon 60000000\nactive_file 30000000\ninactive_file "
+                                    "10000000\nshmem 5\n");
+    EXPECT_EQ(room("0::/user.slice/session\n"), 208435456u) << "the file cache can be reclaimed";
+    write("user.slice/memory.current", "300000000\n");
+    write("user.slice/memory.stat", "\n");
+    EXPECT_EQ(room("0::/user.slice/session\n"), 0u) << "held beyond the limit leaves nothing";
+    write("user.slice/memory.current", "100000000\n");
     write("user.slice/session/memory.max", "134217728\n");
-    EXPECT_EQ(limit("0::/user.slice/session\n"), 134217728u) << "the least counts";
-    EXPECT_EQ(limit("0::/elsewhere\n"), UINTMAX_MAX) << "no files, no limit";
+    EXPECT_EQ(room("0::/other\n0::/user.slice/session\n"), 134217728u) << "the least counts";
+    EXPECT_EQ(room("0::/elsewhere\n"), UINTMAX_MAX) << "no files, no limit";
     write("unified/hybrid/memory.max", "max\n");
     write("memory/hybrid/memory.limit_in_bytes", "9223372036854771712\n");
     write("memory/memory.limit_in_bytes", "9223372036854771712\n");
-    EXPECT_EQ(limit("4:memory:/hybrid\n1:cpu:/\n0::/hybrid\n"), 9223372036854771712u);
+    EXPECT_EQ(room("4:memory:/hybrid\n1:cpu:/\n0::/hybrid\n"), 9223372036854771712u);
     write("memory/hybrid/memory.limit_in_bytes", "300000000\n");
-    EXPECT_EQ(limit("4:cpu,memory:/hybrid\n0::/hybrid\n"), 300000000u) << "version 1";
+    write("memory/hybrid/memory.usage_in_bytes", "200000000\n");
+    write("memory/hybrid/memory.stat", "cache 150000000\nactive_file 1\ntotal_active_file "
+                                       "50000000\ntotal_inactive_file 40000000\n");
+    EXPECT_EQ(room("4:cpu,memory:/hybrid\n0::/hybrid\n"), 190000000u) << "version 1";
     unit::fs::remove_all(root);
 }
 

@@ -1,8 +1,12 @@
 #include "platform.h"
+#include "system.h"
 
 #include <cerrno>
 #include <cwchar>
 #include <fstream>
+
+#include <sys/stat.h>
+#include <sys/types.h>
 
 #include <windows.h>
 
@@ -18,6 +22,14 @@ std::FILE* openFile(const std::string& path, const char* mode)
         errno = EISDIR;
     }
     return file;
+}
+
+std::uintmax_t sizeOfOpenFile(std::FILE* file)
+{
+    struct _stat64 status = {};
+    return _fstat64(_fileno(file), &status) == 0 && (status.st_mode & _S_IFREG) != 0
+               ? static_cast<std::uintmax_t>(status.st_size)
+               : 0;
 }
 
 std::filesystem::path fileSystemPath(const std::string& path)
@@ -39,20 +51,17 @@ bool touchFile(const std::string& path, std::string* reason)
 
 void adviseHugePages(const std::string&) {}
 
-MemoryUse memoryLimits()
+// Windows kills no process for want of memory (an allocation that fails throws), so only what the
+// machine has available counts.
+MemoryRoom memoryRoom()
 {
     MEMORYSTATUSEX status = {};
     status.dwLength = sizeof status;
-    MemoryUse limits;
-    limits.resident = GlobalMemoryStatusEx(&status) ? status.ullTotalPhys : UINTMAX_MAX;
-    limits.mapped = UINTMAX_MAX;
-    return limits;
-}
-
-// Windows kills no process for want of memory: an allocation that fails throws.
-MemoryUse memoryInUse()
-{
-    return MemoryUse();
+    MemoryRoom room;
+    if (GlobalMemoryStatusEx(&status)) {
+        room.resident = status.ullAvailPhys;
+    }
+    return room;
 }
 
 } // namespace Quorl

@@ -47,9 +47,9 @@ public:
     // comment lines naming the source file and counting the values and distinct tags.
     std::string renderText() const;
 
-    // Room for `count` values, each of a name of its own at the worst; false, reserving nothing,
-    // where they do not fit in the memory the run may have (platform.h).
-    bool reserveValues(std::size_t count);
+    // Room for `count` values, each of a name of its own at the worst (platform.h counts it in
+    // heldPerInputByte).
+    void reserveValues(std::size_t count);
     // Appends one value of at most maxValueLength bytes: a view when it lies within text(), a
     // copy otherwise; its name likewise. The value must not hold control characters other than
     // tab: the tag file format cannot express them, so the parser never produces them.

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <deque>
 #include <functional>
-#include <new>
 #include <utility>
 
 namespace Quorl {
@@ -102,14 +101,10 @@ TagList::TagList(std::string sourceName, std::string text) : storage_(std::make_
 
 TagList::~TagList() = default;
 
-bool TagList::reserveValues(std::size_t count)
+void TagList::reserveValues(std::size_t count)
 {
-    if (!roomFor(std::uintmax_t{count} * (sizeof(Storage::Value) + sizeof(std::string_view)))) {
-        return false;
-    }
     storage_->values.reserve(count);
     storage_->runs.reserve(count);
-    return true;
 }
 
 std::size_t TagList::valueCount() const
@@ -119,9 +114,6 @@ std::size_t TagList::valueCount() const
 
 std::size_t TagList::tagCount() const
 {
-    if (!roomFor(std::uintmax_t{storage_->runs.size()} * sizeof(std::string_view))) {
-        throw std::bad_alloc();
-    }
     std::vector<std::string_view> names = storage_->runs;
     std::sort(names.begin(), names.end());
     return static_cast<std::size_t>(std::unique(names.begin(), names.end()) - names.begin());
@@ -205,7 +197,7 @@ std::string TagList::renderText() const
                                 counted(valueCount(), "value", "values") + ", " +
                                 counted(tagCount(), "distinct tag", "distinct tags") + "\n";
     // Measured first, so that the text is made in one piece of the right size.
-    std::uintmax_t size = heading.size();
+    std::size_t size = heading.size();
     visitAll([&](std::string_view name, std::string_view value) {
         size += name.size() + 4 + value.size();
         if (needsQuotes(value)) {
@@ -214,9 +206,7 @@ std::string TagList::renderText() const
         }
     });
     std::string text;
-    if (!reserveText(&text, size)) {
-        throw std::bad_alloc();
-    }
+    reserveText(&text, size);
     text += heading;
     visitAll([&](std::string_view name, std::string_view value) {
         text += name;

@@ -3,11 +3,7 @@
 #include "tag_syntax.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 
 namespace Quorl {
 namespace {
@@ -216,52 +212,6 @@ private:
     int errorCount_ = 0;
 };
 
-// Reads the file into `contents` as it is, straight from the file to the buffer.
-bool readWholeFile(const std::string& path, std::string* contents, std::string* reason)
-{
-    errno = 0;
-    std::FILE* file = openFile(path, "rb");
-    if (file == nullptr) {
-        *reason = std::strerror(errno);
-        return false;
-    }
-    std::setvbuf(file, nullptr, _IONBF, 0);
-    std::error_code sizeError;
-    const std::uintmax_t expected = std::filesystem::file_size(fileSystemPath(path), sizeError);
-    // One byte more than expected lets the first read meet end-of-file without growing.
-    int error = reserveText(contents, sizeError ? 1 << 16 : expected + 1) ? 0 : ENOMEM;
-    contents->resize(contents->capacity());
-    std::size_t size = 0;
-    while (error == 0) {
-        // Growing holds the old buffer and one twice its size; a device without end, such as
-        // /dev/zero, runs out here.
-        if (size == contents->size() && !roomFor(std::uintmax_t{size} * 2)) {
-            error = ENOMEM;
-            break;
-        }
-        if (size == contents->size()) {
-            contents->resize(size * 2);
-        }
-        const std::size_t room = contents->size() - size;
-        const std::size_t got = std::fread(contents->data() + size, 1, room, file);
-        size += got;
-        if (got < room) {
-            if (std::ferror(file) != 0) {
-                error = errno != 0 ? errno : EIO;
-            } else if (std::feof(file) != 0) {
-                break;
-            }
-        }
-    }
-    std::fclose(file);
-    contents->resize(size);
-    if (error != 0) {
-        *reason = std::strerror(error);
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
 std::unique_ptr<TagList> TagHeaderParser::parseText(std::string_view text,
@@ -280,24 +230,22 @@ std::unique_ptr<TagList> TagHeaderParser::parseTagFile(const std::string& path)
 std::unique_ptr<TagList> TagHeaderParser::parseTagFile(const std::string& path,
                                                        const std::string& shownAs)
 {
-    // An input larger than the memory the run may have is refused unread, like any unreadable
-    // file; memory that runs out all the same is the caller's to report.
     std::string text;
     std::string reason;
-    if (readWholeFile(path, &text, &reason)) {
-        auto tags = std::make_unique<TagList>(removePathFromFilename(shownAs), std::move(text));
-        // Each line holds one value at the most.
-        const std::string_view read = tags->text();
-        if (tags->reserveValues(
-                static_cast<std::size_t>(std::count(read.begin(), read.end(), '\n')) + 1)) {
-            parseInto(*tags, read, shownAs);
-            return tags;
-        }
-        reason = std::strerror(ENOMEM);
+    if (!readInputFile(path, &text, &reason)) {
+        errorText = pathForMessages(shownAs) + ": error: cannot read file: " + reason + "\n";
+        errorFlag = 1;
+        return nullptr;
     }
-    errorText = pathForMessages(shownAs) + ": error: cannot read file: " + reason + "\n";
-    errorFlag = 1;
-    return nullptr;
+    auto tags = std::make_unique<TagList>(removePathFromFilename(shownAs), std::move(text));
+    // A value takes a line, and the line its '='.
+    const std::string_view read = tags->text();
+    tags->reserveValues(
+        static_cast<std::size_t>(std::min(std::count(read.begin(), read.end(), '\n'),
+                                          std::count(read.begin(), read.end(), '='))) +
+        1);
+    parseInto(*tags, read, shownAs);
+    return tags;
 }
 
 void TagHeaderParser::parseInto(TagList& tags, std::string_view text, const std::string& sourceName)

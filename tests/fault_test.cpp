@@ -2,6 +2,7 @@
 // output path is the old one or the complete new one, a reported failure leaves no temporary
 // file, and the message and exit status say what went wrong.
 #include "child_process.h"
+#include "platform.h"
 
 #include <gtest/gtest.h>
 
@@ -221,12 +222,19 @@ TEST_F(Faults, StoppedWhileWritingLeavesTheWholeNewFileAndNothingElse)
         EXPECT_GT(caught, 0) << "no run was caught while writing, signal " << signalNumber;
     }
 
+    // Kills at random moments of a run, however long a run takes on this machine.
+    const auto started = std::chrono::steady_clock::now();
+    run({"-createClassReg", "big.tags", "out.cpp"});
+    const auto runTime = std::chrono::duration_cast<std::chrono::microseconds>(
+                             std::chrono::steady_clock::now() - started)
+                             .count();
+    writeFile(work_ / "out.cpp", "old output\n");
     std::mt19937 random(11);
     int kills = 0;
     int left = 0;
     for (int attempt = 0; attempt < 50; ++attempt) {
         const Process process = start({"-createClassReg", "big.tags", "out.cpp"});
-        std::this_thread::sleep_for(std::chrono::microseconds(random() % 300000));
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % (runTime * 9 / 10)));
         kill(process.pid, SIGKILL);
         const ProcessResult result = finishProcess(process);
         const std::string now = readFile(work_ / "out.cpp");
@@ -560,24 +568,6 @@ TEST_F(Faults, UnreadableAndBinaryInput)
                                       ": error: cannot read file: Cannot allocate memory\n");
         }
         fs::remove(work_ / "sparse.tags");
-
-        // Memory that runs out after the parse, while the text is built: the message names
-        // the input. The limit is the least the tool starts with, and the input's size more.
-        long long least = 16ll << 20;
-        while (least < (4ll << 30)) {
-            smallMemory.memoryLimit = least;
-            if (run({}, smallMemory).status == 0) {
-                break;
-            }
-            least += 16ll << 20;
-        }
-        writeFile(work_ / "big.tags", moduleText(400000));
-        smallMemory.memoryLimit =
-            least + 2 * static_cast<long long>(fs::file_size(work_ / "big.tags"));
-        result = run({"-createClassReg", "big.tags", "out"}, smallMemory);
-        EXPECT_EQ(result.status, 1);
-        EXPECT_EQ(result.err, "error, out of memory while processing big.tags\n");
-        EXPECT_FALSE(fs::exists(work_ / "out"));
     }
 
     std::mt19937 random(7);
@@ -596,6 +586,71 @@ TEST_F(Faults, UnreadableAndBinaryInput)
         }
         EXPECT_EQ(lines, 22u) << "the heading, twenty errors and the line that stops";
         EXPECT_FALSE(fs::exists(work_ / "out"));
+    }
+}
+
+// Tag files of about `size` bytes of each shape that weighs on memory most: values in tiny lines,
+// each under a name of its own, lines with nothing but '=', the least of a class entry, a list of
+// classes, one long value, and values made of escapes.
+std::vector<std::string> memoryShapes(const fs::path& dir, std::size_t size)
+{
+    const std::vector<std::pair<std::string, std::string>> lines = {
+        {"tiny.tags", "A=\n"},
+        {"names.tags", "a=\nb=\n"},
+        {"equals.tags", "=\n"},
+        {"empty-classes.tags", "CLASSES=\n"},
+        {"list.tags", "CLASSES = Circle inherits Shape\n"},
+        {"escapes.tags", "A=\"\\\"\\\"\\\"\\\\\"\n"}};
+    std::vector<std::string> names;
+    for (const auto& [name, line] : lines) {
+        std::string text;
+        while (text.size() < size) {
+            text += line;
+        }
+        writeFile(dir / name, text);
+        names.push_back(name);
+    }
+    writeFile(dir / "value.tags", "CLASSES = " + std::string(size, 'V') + "\n");
+    names.push_back("value.tags");
+    return names;
+}
+
+bool refusedForMemory(const ProcessResult& result, const std::string& input)
+{
+    return result.status == 1 && result.err == "Parser error:\n" + input +
+                                                   ": error: cannot read file: Cannot "
+                                                   "allocate memory\n";
+}
+
+// What a run holds is bounded per byte of its input (heldPerInputByte): under an address-space
+// limit of what an idle run maps and that many bytes more, every shape runs to its end; under
+// half of it, the run is refused at reading, before it holds anything.
+TEST_F(Faults, MemoryBoundedPerByteOfInput)
+{
+    if (addressSanitizer) {
+        GTEST_SKIP() << "AddressSanitizer reserves more address space than the limits allow";
+    }
+    long long idle = 16ll << 20;
+    ProcessOptions limited;
+    for (limited.memoryLimit = idle; run({}, limited).status != 0; limited.memoryLimit = idle) {
+        idle += 4ll << 20;
+        ASSERT_LT(idle, 4ll << 30) << "the tool does not start under any limit";
+    }
+    const std::size_t size = 8u << 20;
+    const auto need = static_cast<long long>(Quorl::heldPerInputByte * size);
+    for (const std::string& input : memoryShapes(work_, size)) {
+        for (const char* command : {"-createTagsInfo", "-createClassReg"}) {
+            limited.memoryLimit = idle + need + (8ll << 20);
+            ProcessResult result = run({command, input, "out"}, limited);
+            EXPECT_FALSE(refusedForMemory(result, input)) << input << " " << command;
+            EXPECT_EQ(result.err.find("out of memory"), std::string::npos) << result.err;
+            EXPECT_TRUE(result.status == 0 || result.err.rfind("Parser error:\n", 0) == 0)
+                << input << " " << command << ": " << result.status << " " << result.err;
+            limited.memoryLimit = idle + need / 2;
+            result = run({command, input, "out"}, limited);
+            EXPECT_TRUE(refusedForMemory(result, input))
+                << input << " " << command << ": " << result.status << " " << result.err;
+        }
     }
 }
 
@@ -627,60 +682,100 @@ fs::path makeMemoryGroup(long long bytes, std::string* why)
     return {};
 }
 
-// In a control group too small for the input, whatever its shape, the run ends with its message,
-// not with the kernel's SIGKILL; what fits is written.
-TEST_F(Faults, InputsLargerThanTheControlGroupAllows)
+// In a control group, whatever the input's shape and whatever else the group holds (other runs,
+// files on a tmpfs), a run ends with its whole output or with the memory message, never with the
+// kernel's SIGKILL.
+class MemoryGroup : public Faults
 {
-    if (addressSanitizer) {
-        GTEST_SKIP() << "AddressSanitizer's own memory does not fit the control group's limit";
-    }
-    std::string why;
-    const fs::path group = makeMemoryGroup(256ll << 20, &why);
-    if (group.empty()) {
-        GTEST_SKIP() << why;
-    }
-    const auto make = [&](const char* name, const std::string& line, std::size_t size) {
-        std::ofstream out(work_ / name, std::ios::binary);
-        std::string chunk;
-        while (chunk.size() < (1u << 20)) {
-            chunk += line;
-        }
-        for (std::size_t done = 0; done < size; done += chunk.size()) {
-            out << chunk;
-        }
-    };
-    make("tiny.tags", "A=\n", 32u << 20);
+protected:
+    void SetUp() override
     {
-        std::ofstream out(work_ / "distinct.tags", std::ios::binary);
-        for (int i = 0; i < 5000000; ++i) {
-            out << "t" << i << "=\n";
+        Faults::SetUp();
+        if (addressSanitizer) {
+            GTEST_SKIP() << "AddressSanitizer's own memory does not fit the control group's limit";
         }
+        std::string why;
+        group_ = makeMemoryGroup(256ll << 20, &why);
+        if (group_.empty()) {
+            GTEST_SKIP() << why;
+        }
+        limited_.controlGroup = group_.string();
     }
-    make("classes.tags", "CLASSES = " + std::string(100, 'C') + "\n", 120u << 20);
-    make("list.tags", "CLASSES = Circle inherits Shape\n", 64u << 20);
-    writeFile(work_ / "value.tags", "CLASSES = " + std::string(100u << 20, 'V') + "\n");
-    ProcessOptions limited;
-    limited.controlGroup = group.string();
-    for (const char* input :
-         {"/dev/zero", "tiny.tags", "distinct.tags", "classes.tags", "list.tags", "value.tags"}) {
-        for (const char* command : {"-createTagsInfo", "-createClassReg"}) {
-            const ProcessResult result = run({command, input, "out"}, limited);
-            const bool refused =
-                result.err == std::string("Parser error:\n") + input +
-                                  ": error: cannot read file: Cannot allocate memory\n" ||
-                result.err == std::string("error, out of memory while processing ") + input + "\n";
-            EXPECT_TRUE(result.status == 0 || (result.status == 1 && refused))
-                << input << " " << command << ": status " << result.status << ", " << result.err;
-            EXPECT_EQ(fs::exists(work_ / "out"), result.status == 0) << input << " " << command;
-            if (input == std::string("classes.tags") && command == std::string("-createClassReg")) {
-                // Its generated text would not fit beside the 120 MB tag file.
-                EXPECT_EQ(result.err, "error, out of memory while processing classes.tags\n");
+    void TearDown() override
+    {
+        if (!group_.empty()) {
+            fs::remove(group_);
+        }
+        Faults::TearDown();
+    }
+
+    // Runs `command` on each input at once in the group; each ends as a run outside it ends,
+    // output and messages alike, or with the memory message.
+    void runTogether(const char* command, const std::vector<std::string>& inputs)
+    {
+        std::vector<Process> processes;
+        for (std::size_t i = 0; i < inputs.size(); ++i) {
+            processes.push_back(start({command, inputs[i], "out" + std::to_string(i)}, limited_));
+        }
+        for (std::size_t i = 0; i < inputs.size(); ++i) {
+            const ProcessResult result = finishProcess(processes[i]);
+            const fs::path out = work_ / ("out" + std::to_string(i));
+            std::cout << inputs[i] << " " << command << ": status " << result.status << "\n";
+            if (!refusedForMemory(result, inputs[i])) {
+                const ProcessResult outside = run({command, inputs[i], "expected"});
+                EXPECT_EQ(result.status, outside.status) << inputs[i] << " " << command;
+                EXPECT_EQ(result.err, outside.err) << inputs[i] << " " << command;
+                EXPECT_TRUE(readFile(out) == readFile(work_ / "expected")) << inputs[i];
+                fs::remove(work_ / "expected");
             }
-            std::cout << input << " " << command << ": status " << result.status << "\n";
-            fs::remove(work_ / "out");
+            fs::remove(out);
         }
     }
-    fs::remove(group);
+
+    fs::path group_;
+    ProcessOptions limited_;
+};
+
+TEST_F(MemoryGroup, EveryShapeEndsWithItsOutputOrTheMessage)
+{
+    for (const std::string& input : memoryShapes(work_, 12u << 20)) {
+        for (const char* command : {"-createTagsInfo", "-createClassReg"}) {
+            runTogether(command, {input});
+        }
+    }
+    for (const char* command : {"-createTagsInfo", "-createClassReg"}) {
+        EXPECT_TRUE(refusedForMemory(run({command, "/dev/zero", "out"}, limited_), "/dev/zero"));
+    }
+}
+
+// Runs side by side count what the others hold: three runs of a 100 MB value, and three of an
+// input that fits the group alone, again and again.
+TEST_F(MemoryGroup, RunsSideBySideCountEachOther)
+{
+    writeFile(work_ / "large.tags", "CLASSES = " + std::string(100u << 20, 'V') + "\n");
+    writeFile(work_ / "fits.tags", "CLASSES = " + std::string(5u << 20, 'V') + "\n");
+    for (int round = 0; round < 3; ++round) {
+        for (const char* command : {"-createTagsInfo", "-createClassReg"}) {
+            runTogether(command, {"large.tags", "large.tags", "large.tags"});
+            runTogether(command, {"fits.tags", "fits.tags", "fits.tags"});
+        }
+    }
+}
+
+// What the group holds on a tmpfs cannot be reclaimed, and counts.
+TEST_F(MemoryGroup, FilesOnATmpfsCount)
+{
+    const fs::path held = "/dev/shm/quorl-faults-" + std::to_string(getpid());
+    ProcessOptions writer = limited_;
+    writer.workDir = "/";
+    const Process filler =
+        start({"-c", "head -c 150M /dev/zero >" + held.string()}, writer, "/bin/sh");
+    ASSERT_EQ(finishProcess(filler).status, 0);
+    writeFile(work_ / "value.tags", "CLASSES = " + std::string(50u << 20, 'V') + "\n");
+    for (const char* command : {"-createTagsInfo", "-createClassReg"}) {
+        EXPECT_TRUE(refusedForMemory(run({command, "value.tags", "out"}, limited_), "value.tags"));
+    }
+    fs::remove(held);
 }
 
 TEST_F(Faults, HugeFilesAndLines)
