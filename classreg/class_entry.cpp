@@ -1,12 +1,9 @@
 #include "class_registration.h"
-#include "platform.h"
 #include "qt_versions.h"
 #include "tag_library.h"
 
 #include <QString>
 #include <QStringView>
-
-#include <new>
 
 namespace Quorl {
 namespace {
@@ -23,8 +20,6 @@ bool isKeyword(QStringView word, const char* keyword)
 {
     return word.compare(QLatin1String(keyword), Qt::CaseInsensitive) == 0;
 }
-
-constexpr int maxWords = 5;
 
 // 1st, 2nd, 3rd, 4th, ..., 11th, 12th, 13th, ..., 21st, ...
 std::string ordinal(std::uint64_t n)
@@ -49,6 +44,39 @@ bool refuse(std::uint64_t index, std::string_view value, const char* report, std
     return false;
 }
 
+constexpr int maxWords = 5;
+
+// The words of a trimmed value, cut at every single blank with empty words kept, as
+// QString::split(" ") gives them but as views; `count` exceeds maxWords where there are more.
+struct Words
+{
+    QStringView at[maxWords];
+    int count = 0;
+};
+
+Words wordsOf(QStringView rest)
+{
+    Words words;
+    for (; words.count < maxWords; ++words.count) {
+        const auto blank = rest.indexOf(u' ');
+        if (blank < 0) {
+            words.at[words.count++] = rest;
+            return words;
+        }
+        words.at[words.count] = rest.left(blank);
+        rest = rest.mid(blank + 1);
+    }
+    ++words.count; // the rest does not matter
+    return words;
+}
+
+std::string wrongCount(const Words& words)
+{
+    return "has " + (words.count > maxWords ? "more than 5" : std::to_string(words.count)) +
+           " words; a class entry has 1, 3 or 5: 'Class', 'Class inherits Base' or 'Class in "
+           "header inherits Base'";
+}
+
 } // namespace
 
 bool parseClassEntry(std::uint64_t index, std::string_view value, ClassEntry* entry,
@@ -61,29 +89,8 @@ bool parseClassEntry(std::uint64_t index, std::string_view value, ClassEntry* en
                       "is longer than " + std::to_string(maxQtText) + " bytes, more than Qt holds",
                       message, fault);
     }
-    // One buffer for the whole run, so that a list of values costs one allocation, not one each.
-    static QString qtext;
-    if (text.size() > static_cast<std::size_t>(qtext.capacity()) &&
-        !roomFor(std::uintmax_t{text.size()} * sizeof(QChar))) {
-        throw std::bad_alloc();
-    }
-    qtext = QLatin1String(text.data(), static_cast<QtSize>(text.size()));
-    QStringView rest = QStringView(qtext).trimmed();
-    QStringView words[maxWords];
-    int count = 0;
-    for (; count < maxWords; ++count) {
-        const auto blank = rest.indexOf(u' ');
-        if (blank < 0) {
-            break;
-        }
-        words[count] = rest.left(blank);
-        rest = rest.mid(blank + 1);
-    }
-    if (count < maxWords) {
-        words[count] = rest;
-    }
-    ++count; // more than maxWords when the loop ran out: the rest does not matter
-
+    const QString qtext = QLatin1String(text.data(), static_cast<QtSize>(text.size()));
+    const Words words = wordsOf(QStringView(qtext).trimmed());
     // Latin-1 maps byte k to character k, so a word stands at the same offsets in `text` as in
     // `qtext`: the word comes back as those bytes of the value, every byte value unchanged.
     const auto offset = [&](QStringView word) {
@@ -93,42 +100,28 @@ bool parseClassEntry(std::uint64_t index, std::string_view value, ClassEntry* en
         return word.isEmpty() ? std::string_view()
                               : text.substr(offset(word), static_cast<std::size_t>(word.size()));
     };
-    const auto wrongWord = [&](const char* report, int wrong, const char* keyword) {
-        return refuse(index, value, report, offset(words[wrong]),
-                      "has '" + quotedForMessages(narrow(words[wrong])) + "' where '" + keyword +
-                          "' belongs",
-                      message, fault);
-    };
-    switch (count) {
-    case 1:
-        break;
-    case 3:
-        if (!isKeyword(words[1], "inherits")) {
-            return wrongWord(": middle entry is not \"inherits\" ", 1, "inherits");
-        }
-        break;
-    case 5:
-        if (!isKeyword(words[1], "in")) {
-            return wrongWord(": middle entry is not \"in\" ", 1, "in");
-        }
-        if (!isKeyword(words[3], "inherits")) {
-            return wrongWord(": middle entry is not \"inherits\" ", 3, "inherits");
-        }
-        break;
-    default:
-        return refuse(index, value, " is invalid", 0,
-                      "has " + (count > maxWords ? "more than 5" : std::to_string(count)) +
-                          " words; a class entry has 1, 3 or 5: 'Class', 'Class inherits Base' "
-                          "or 'Class in header inherits Base'",
-                      message, fault);
+    if (words.count != 1 && words.count != 3 && words.count != 5) {
+        return refuse(index, value, " is invalid", 0, wrongCount(words), message, fault);
     }
-
-    entry->className.assign(narrow(words[0]));
-    entry->headerFile.assign(count == 5 ? narrow(words[2]) : std::string_view());
-    if (count == 1) {
+    // The keywords in the order the forms check them: "in" of five words, then "inherits".
+    for (const int at : {1, 3}) {
+        const char* keyword = words.count == 5 && at == 1 ? "in" : "inherits";
+        if (at < words.count - 1 && !isKeyword(words.at[at], keyword)) {
+            return refuse(index, value,
+                          at == 1 && words.count == 5 ? ": middle entry is not \"in\" "
+                                                      : ": middle entry is not \"inherits\" ",
+                          offset(words.at[at]),
+                          "has '" + quotedForMessages(narrow(words.at[at])) + "' where '" +
+                              keyword + "' belongs",
+                          message, fault);
+        }
+    }
+    entry->className.assign(narrow(words.at[0]));
+    entry->headerFile.assign(words.count == 5 ? narrow(words.at[2]) : std::string_view());
+    if (words.count == 1) {
         entry->baseClassExpr.assign("NULL");
     } else {
-        entry->baseClassExpr.assign(narrow(words[count - 1])).append("::getClass()");
+        entry->baseClassExpr.assign(narrow(words.at[words.count - 1])).append("::getClass()");
     }
     return true;
 }
