@@ -26,7 +26,7 @@ ArgumentList argumentsFromNarrow(int argc, const char* const* argv)
     return ArgumentList(argv, argv + argc);
 }
 
-CommandLine commandLineFromWide(int argc, const wchar_t* const* argv)
+CommandLine commandLineFrom(int argc, const wchar_t* const* argv)
 {
     CommandLine line{argumentsFromWide(argc, argv), {}, true};
     for (int i = 0; i < argc; ++i) {
@@ -35,7 +35,7 @@ CommandLine commandLineFromWide(int argc, const wchar_t* const* argv)
     return line;
 }
 
-CommandLine commandLineFromNarrow(int argc, const char* const* argv)
+CommandLine commandLineFrom(int argc, const char* const* argv)
 {
     ArgumentList args = argumentsFromNarrow(argc, argv);
     return CommandLine{args, args, false};

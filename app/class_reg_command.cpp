@@ -45,7 +45,7 @@ int createClassReg(const CommandLine& line, std::ostream& err, const RunOptions&
         if (options.pointAtFaults) {
             std::size_t lineNumber = 0;
             std::size_t column = 0;
-            err << pathForMessages(line.args[2]);
+            err << pathForMessages(line.shown(2));
             if (tags->locate(fault.at, &lineNumber, &column)) {
                 err << ":" << lineNumber << ":" << column;
             }
@@ -55,7 +55,7 @@ int createClassReg(const CommandLine& line, std::ostream& err, const RunOptions&
     }
     std::string reason;
     if (!writeFileReplacing(line.paths[3], text, &reason, options.sameText)) {
-        return reportWriteFailure(line.args[3], reason, err);
+        return reportWriteFailure(line.shown(3), reason, err);
     }
     return 0;
 }

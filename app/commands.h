@@ -25,6 +25,11 @@ struct CommandLine
     ArgumentList paths;
     // Whether the arguments came wide, so that narrowing may have changed them.
     bool wide = false;
+    // Whether messages name files by `paths`, as typed, rather than by `args` as the tool's own
+    // messages do; the build step shows one form in every line it prints.
+    bool showPaths = false;
+
+    const std::string& shown(std::size_t i) const { return showPaths ? paths[i] : args[i]; }
 };
 
 extern const char* const usageText;
@@ -49,16 +54,17 @@ std::string narrowArgument(std::wstring_view wide);
 
 ArgumentList argumentsFromWide(int argc, const wchar_t* const* argv);
 ArgumentList argumentsFromNarrow(int argc, const char* const* argv);
-CommandLine commandLineFromWide(int argc, const wchar_t* const* argv);
-CommandLine commandLineFromNarrow(int argc, const char* const* argv);
+CommandLine commandLineFrom(int argc, const wchar_t* const* argv);
+CommandLine commandLineFrom(int argc, const char* const* argv);
 
-// The whole process below its entry point: the argument list from `argv`, then runCommandLine.
-// Nothing escapes it: a failure that no command reports itself (memory running out while
-// generating, say) becomes one line on `err` and exit status 1.
-int runMain(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
-            const RunOptions& options = {});
-int runMain(int argc, const wchar_t* const* argv, std::ostream& out, std::ostream& err,
-            const RunOptions& options = {});
+// runCommandLine with nothing escaping it: a failure that no command reports itself (memory
+// running out, say) becomes one line on `err` and exit status 1.
+int runGuarded(const CommandLine& line, std::ostream& out, std::ostream& err,
+               const RunOptions& options = {});
+
+// The whole process below its entry point: the command line from `argv`, then runGuarded.
+int runMain(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
+int runMain(int argc, const wchar_t* const* argv, std::ostream& out, std::ostream& err);
 
 // Picks the command from args[1], checks the argument count and runs the command's driver.
 // Returns the process exit status.

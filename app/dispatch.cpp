@@ -15,24 +15,15 @@ const char* const usageText = "usage: quorlModuleParser -command <parameters>\n"
                               "quorlModuleParser -rebuild <InputDirectory> <OutputDirectory>\n"
                               "\n";
 
-namespace {
-
-template <typename Char>
-int runGuarded(int argc, const Char* const* argv, std::ostream& out, std::ostream& err,
+int runGuarded(const CommandLine& line, std::ostream& out, std::ostream& err,
                const RunOptions& options)
 {
-    CommandLine line;
     try {
-        if constexpr (sizeof(Char) == 1) {
-            line = commandLineFromNarrow(argc, argv);
-        } else {
-            line = commandLineFromWide(argc, argv);
-        }
         return runCommandLine(line, out, err, options);
     } catch (const std::bad_alloc&) {
         err << "error, out of memory";
         if (line.args.size() > 2) {
-            err << " while processing " << pathForMessages(line.args[2]);
+            err << " while processing " << pathForMessages(line.shown(2));
         }
         err << "\n";
     } catch (const std::exception& failure) {
@@ -43,18 +34,14 @@ int runGuarded(int argc, const Char* const* argv, std::ostream& out, std::ostrea
     return 1;
 }
 
-} // namespace
-
-int runMain(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
-            const RunOptions& options)
+int runMain(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
 {
-    return runGuarded(argc, argv, out, err, options);
+    return runGuarded(commandLineFrom(argc, argv), out, err);
 }
 
-int runMain(int argc, const wchar_t* const* argv, std::ostream& out, std::ostream& err,
-            const RunOptions& options)
+int runMain(int argc, const wchar_t* const* argv, std::ostream& out, std::ostream& err)
 {
-    return runGuarded(argc, argv, out, err, options);
+    return runGuarded(commandLineFrom(argc, argv), out, err);
 }
 
 int runCommandLine(const CommandLine& line, std::ostream& out, std::ostream& err,

@@ -7,7 +7,7 @@ namespace Quorl {
 std::unique_ptr<TagList> parseModuleTags(TagHeaderParser& parser, const CommandLine& line,
                                          std::size_t index, std::ostream& err)
 {
-    std::unique_ptr<TagList> tags = parser.parseTagFile(line.paths[index], line.args[index]);
+    std::unique_ptr<TagList> tags = parser.parseTagFile(line.paths[index], line.shown(index));
     if (!tags || parser.errorFlag != 0) {
         err << "Parser error:\n" << parser.errorText;
         return nullptr;

@@ -12,7 +12,7 @@ int createTagsInfo(const CommandLine& line, std::ostream& err, const RunOptions&
     }
     std::string reason;
     if (!tags->writeTextToFile(line.paths[3], &reason, options.sameText)) {
-        return reportWriteFailure(line.args[3], reason, err);
+        return reportWriteFailure(line.shown(3), reason, err);
     }
     return 0;
 }

@@ -7,20 +7,13 @@
 namespace Quorl {
 namespace {
 
-std::string narrowPath(const char* path)
-{
-    return path;
-}
-
-std::string narrowPath(const wchar_t* path)
-{
-    return utf8FromWide(path);
-}
-
 template <typename Char>
 int regenerate(int argc, const Char* const* argv, std::ostream& out, std::ostream& err)
 {
-    const std::string command = argc > 1 ? narrowPath(argv[1]) : "";
+    // Built once; every line this step prints names a file as it was typed.
+    CommandLine line = commandLineFrom(argc, argv);
+    line.showPaths = true;
+    const std::string command = argc > 1 ? line.args[1] : "";
     if (argc == 2 && command == "--version") {
         out << "quorlRegenerate (quorlModuleParser) " QUORL_VERSION "\n";
         return 0;
@@ -33,13 +26,16 @@ int regenerate(int argc, const Char* const* argv, std::ostream& out, std::ostrea
                "[<stamp>]\n       quorlRegenerate --version\n";
         return 1;
     }
-    if (runMain(4, argv, out, err, {SameText::leave, true}) != 0) {
-        err << narrowPath(argv[2]) << ": error: " << what << " not generated\n";
+    const std::string stamp = argc == 5 ? line.paths[4] : "";
+    line.args.resize(4);
+    line.paths.resize(4);
+    if (runGuarded(line, out, err, {SameText::leave, true}) != 0) {
+        err << line.shown(2) << ": error: " << what << " not generated\n";
         return 1;
     }
     std::string reason;
-    if (argc == 5 && !touchFile(narrowPath(argv[4]), &reason)) {
-        err << "error, could not touch " << narrowPath(argv[4]) << ": " << reason << "\n";
+    if (argc == 5 && !touchFile(stamp, &reason)) {
+        err << "error, could not touch " << stamp << ": " << reason << "\n";
         return 1;
     }
     return 0;
