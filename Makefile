@@ -5,7 +5,7 @@
 # What building the tool and running it needs, all that `make demo` asks for; and everything
 # `make test` needs besides: the tests' tools (GoogleTest, clang-format for the format check, file
 # for CPack's dpkg-shlibdeps, lintian for the package check, meson and pkg-config for the Meson
-# recipe) and man to read the page.
+# recipe, the file systems and ACL tools the writer's rows mount and set) and man to read the page.
 # The Qt that is installed, Qt 6 where both are; where neither is, Qt 6 (Qt 5 on Debian 11, which
 # has no Qt 6).
 installed = $(shell dpkg-query -W -f='$${Status}' $(1) 2>/dev/null | grep -q ' installed$$' && echo $(1))
@@ -14,7 +14,7 @@ QT_PACKAGE := $(or $(call installed,qt6-base-dev),$(call installed,qtbase5-dev),
                   [ "$$VERSION_CODENAME" = bullseye ] && echo qtbase5-dev || echo qt6-base-dev))
 BUILD_PACKAGES := cmake ninja-build make g++ $(QT_PACKAGE)
 PACKAGES := $(BUILD_PACKAGES) libgtest-dev dpkg-dev file clang-format lintian groff-base man-db \
-            meson pkg-config
+            meson pkg-config acl e2fsprogs xfsprogs btrfs-progs bindfs
 DEMO_DIR := build/demo
 TOOL := $(DEMO_DIR)/tool/app/quorlModuleParser
 

@@ -10,6 +10,7 @@
 #include <linux/fs.h>
 #include <linux/magic.h>
 #include <sys/ioctl.h>
+#include <sys/syscall.h>
 #include <sys/vfs.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -74,6 +75,22 @@ bool nameUnnamed(int fd, int folder, const char* name)
            (errno == ENOENT && linkat(fd, "", folder, name, AT_EMPTY_PATH) == 0);
 }
 
+void holdSignals(sigset_t* old)
+{
+    // The kernel's mask, in the words that glibc's sigset_t begins with.
+    const sigset_t all = []() {
+        sigset_t set;
+        std::memset(&set, 0xFF, sizeof set);
+        return set;
+    }();
+    syscall(SYS_rt_sigprocmask, SIG_BLOCK, &all, old, _NSIG / 8);
+}
+
+void releaseSignals(const sigset_t* old)
+{
+    syscall(SYS_rt_sigprocmask, SIG_SETMASK, old, nullptr, _NSIG / 8);
+}
+
 bool isAppendOnlyFolder(int fd)
 {
     return (fileFlags(fd) & FS_APPEND_FL) != 0;
@@ -84,14 +101,22 @@ bool copyExtendedAttributes(int from, int to)
     std::string names;
     std::string present;
     std::string value;
+    const auto isLabel = [](const char* name) { return std::strncmp(name, "security.", 9) == 0; };
+    const auto isPresent = [&](const char* name) {
+        return !forEachName(present, [&](const char* other) { return std::strcmp(name, other); });
+    };
     const auto set = [&](const char* name) {
         value.resize(attributeLimit);
         const ssize_t size = fgetxattr(from, name, value.data(), value.size());
-        return size >= 0 &&
-               fsetxattr(to, name, value.data(), static_cast<std::size_t>(size), 0) == 0;
+        return (size >= 0 &&
+                fsetxattr(to, name, value.data(), static_cast<std::size_t>(size), 0) == 0) ||
+               (isLabel(name) && isPresent(name));
     };
-    // What the new file got from its folder (a default ACL, say) goes first.
-    const auto remove = [&](const char* name) { return fremovexattr(to, name) == 0; };
+    // What the new file got from its folder (a default ACL, say) goes first; a name that is
+    // gone already went with another (xfs shows an ACL under two names).
+    const auto remove = [&](const char* name) {
+        return isLabel(name) || fremovexattr(to, name) == 0 || errno == ENODATA;
+    };
     const int wanted = fileFlags(from) & FS_FL_USER_MODIFIABLE;
     int flags = (fileFlags(to) & ~FS_FL_USER_MODIFIABLE) | wanted;
     return (wanted & (FS_IMMUTABLE_FL | FS_APPEND_FL)) == 0 && attributeNames(from, &names) &&

@@ -7,8 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdarg>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -23,11 +25,56 @@
 #include <sys/inotify.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
 using namespace unit;
+
+// SELinux as the label rows need it, where no such kernel runs: while `emulatedLabels` is set,
+// every file created gets a label, no label can be removed and, when it is 2, none can be set
+// either. Defined here, these take the place of the C library's for the whole test program.
+static std::atomic<int> emulatedLabels{0};
+static std::atomic<int> labelRemovals{0};
+static bool isLabel(const char* name)
+{
+    return std::strncmp(name, "security.", 9) == 0;
+}
+extern "C" int openat(int folder, const char* path, int flags, ...)
+{
+    unsigned mode = 0;
+    const bool creates = (flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE;
+    if (creates) {
+        va_list rest;
+        va_start(rest, flags);
+        mode = va_arg(rest, unsigned);
+        va_end(rest);
+    }
+    const auto fd = static_cast<int>(syscall(SYS_openat, folder, path, flags, mode));
+    if (fd >= 0 && emulatedLabels != 0 &&
+        ((flags & O_TMPFILE) == O_TMPFILE || (flags & (O_CREAT | O_EXCL)) == (O_CREAT | O_EXCL))) {
+        syscall(SYS_fsetxattr, fd, "security.quorl", "new_t", 5, 0);
+    }
+    return fd;
+}
+extern "C" int fremovexattr(int fd, const char* name)
+{
+    if (emulatedLabels != 0 && isLabel(name)) {
+        ++labelRemovals;
+        errno = EACCES;
+        return -1;
+    }
+    return static_cast<int>(syscall(SYS_fremovexattr, fd, name));
+}
+extern "C" int fsetxattr(int fd, const char* name, const void* value, size_t size, int flags)
+{
+    if (emulatedLabels == 2 && isLabel(name)) {
+        errno = EACCES;
+        return -1;
+    }
+    return static_cast<int>(syscall(SYS_fsetxattr, fd, name, value, size, flags));
+}
 
 namespace {
 
@@ -159,6 +206,41 @@ TEST(FileOutputLinux, KeepsWhatAPlainWriteKeeps)
         EXPECT_EQ(readFile(written), "new text\n");
         EXPECT_EQ(describe(written), describe(plain)) << row.name;
         EXPECT_EQ(std::distance(fs::directory_iterator(rowDir), fs::directory_iterator()), 2);
+    }
+    fs::remove_all(dir);
+}
+
+// A replacement keeps the old file's security label where the process may set it, and otherwise
+// the one the system gave it, which it never tries to remove; it is a replacement all the same.
+TEST(FileOutputLinux, SecurityLabelsAreNeverRemoved)
+{
+    if (!extended) {
+        GTEST_SKIP() << "the portable writer carries no extended attributes over";
+    }
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "giving a file a security.* attribute needs root";
+    }
+    const fs::path dir = scratchDir("output-labels");
+    const fs::path out = dir / "out";
+    std::ofstream(out) << "old\n";
+    ASSERT_EQ(setxattr(out.c_str(), "security.quorl", "old_t", 5, 0), 0) << std::strerror(errno);
+    for (const int emulation : {1, 2}) {
+        struct stat before = {};
+        stat(out.c_str(), &before);
+        std::string reason;
+        emulatedLabels = emulation;
+        const bool written = Quorl::writeFileReplacing(out.string(), "new\n", &reason);
+        emulatedLabels = 0;
+        ASSERT_TRUE(written) << reason;
+        struct stat after = {};
+        stat(out.c_str(), &after);
+        EXPECT_NE(after.st_ino, before.st_ino) << "written in place";
+        char label[16] = {};
+        getxattr(out.c_str(), "security.quorl", label, sizeof label - 1);
+        EXPECT_EQ(std::string(label), emulation == 1 ? "old_t" : "new_t");
+        EXPECT_EQ(labelRemovals, 0);
+        EXPECT_EQ(readFile(out), "new\n");
+        setxattr(out.c_str(), "security.quorl", "old_t", 5, 0);
     }
     fs::remove_all(dir);
 }

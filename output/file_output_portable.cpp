@@ -44,4 +44,16 @@ bool copyExtendedAttributes(int, int)
     return true;
 }
 
+void holdSignals(sigset_t* old)
+{
+    sigset_t all;
+    sigfillset(&all);
+    sigprocmask(SIG_BLOCK, &all, old);
+}
+
+void releaseSignals(const sigset_t* old)
+{
+    sigprocmask(SIG_SETMASK, old, nullptr);
+}
+
 } // namespace Quorl::posix

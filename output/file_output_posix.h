@@ -2,6 +2,8 @@
 // Linux, file_output_portable.cpp for any POSIX system; the tests run the writer with either.
 #pragma once
 
+#include <csignal>
+
 namespace Quorl::posix {
 
 // Holds the folder `path` (relative to the folder `at`) open for the later *at calls; readable
@@ -22,10 +24,18 @@ int openUnnamed(int folder, unsigned mode);
 bool nameUnnamed(int fd, int folder, const char* name);
 
 // Gives the file `to` exactly the extended attributes (ACLs among them) and file flags of the
-// file `from`, removing what it inherited from its folder; false where any of them cannot be
-// given, or where `from` may only be appended to or not changed at all (a file so marked could
-// not be written, and the new one could not be removed).
+// file `from`, removing what it inherited from its folder but a security label the system gave
+// it (security.*: SELinux, Smack), which no process may remove: `from`'s label replaces it where
+// the process may set that, else it stays. False where anything else cannot be given, or where
+// `from` may only be appended to or not changed at all (a file so marked could not be written,
+// and the new one could not be removed).
 bool copyExtendedAttributes(int from, int to);
+
+// Makes every signal that can wait do so, until releaseSignals sets `old` back; on Linux also
+// the two real-time signals that glibc keeps for itself (32 and 33), which sigprocmask leaves
+// out.
+void holdSignals(sigset_t* old);
+void releaseSignals(const sigset_t* old);
 
 // The tests' hook: called once the path has been resolved, before anything is created.
 extern void (*afterResolving)();

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <random>
 #include <string>
 
@@ -19,6 +20,16 @@ inline std::string randomTemporaryName()
     std::snprintf(name, sizeof name, ".quorlModuleParser-%016llx.tmp",
                   static_cast<unsigned long long>(bits));
     return name;
+}
+
+// Whether `name` is one that randomTemporaryName gives.
+inline bool isTemporaryName(const char* name)
+{
+    constexpr std::size_t prefix = sizeof ".quorlModuleParser-" - 1;
+    return std::strlen(name) == prefix + 16 + 4 &&
+           std::strncmp(name, ".quorlModuleParser-", prefix) == 0 &&
+           std::strspn(name + prefix, "0123456789abcdef") == 16 &&
+           std::strcmp(name + prefix + 16, ".tmp") == 0;
 }
 
 } // namespace Quorl

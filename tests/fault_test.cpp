@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <map>
 #include <random>
 #include <set>
 #include <string>
@@ -22,9 +23,11 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/sysmacros.h>
 #include <sys/un.h>
 #include <sys/wait.h>
@@ -127,6 +130,14 @@ protected:
         return finishProcess(start(args, options));
     }
 
+    // Runs a shell script in `dir`.
+    ProcessResult shell(const std::string& script, const fs::path& dir)
+    {
+        ProcessOptions there;
+        there.workDir = dir.string();
+        return finishProcess(start({"-c", script}, there, "/bin/sh"));
+    }
+
     // Starts the tool, or with `program` another one, in the work folder.
     Process start(const std::vector<std::string>& args, ProcessOptions options = {},
                   const std::string& program = {})
@@ -137,6 +148,46 @@ protected:
             options.workDir = work_.string();
         }
         return startProcess(argv, (root_ / "streams").string(), options);
+    }
+
+    struct Killed
+    {
+        int kills = 0;
+        int left = 0; // staging names found after a kill
+    };
+    // Kills runs that replace `output` in `dir` at random moments of a run, however long a run
+    // takes here: each leaves the old or the whole new text, and after them one whole run
+    // leaves no staging name.
+    Killed killWhileReplacing(const fs::path& dir, const std::string& tags,
+                              const std::string& output, const std::string& expected, int attempts)
+    {
+        const auto started = std::chrono::steady_clock::now();
+        EXPECT_EQ(run({"-createClassReg", tags, (dir / output).string()}).status, 0);
+        const auto runTime = std::chrono::duration_cast<std::chrono::microseconds>(
+                                 std::chrono::steady_clock::now() - started)
+                                 .count();
+        std::mt19937 random(11);
+        Killed killed;
+        std::set<std::string> seen;
+        for (int attempt = 0; attempt < attempts; ++attempt) {
+            writeFile(dir / output, "old output\n");
+            const Process process = start({"-createClassReg", tags, (dir / output).string()});
+            std::this_thread::sleep_for(std::chrono::microseconds(random() % (runTime * 9 / 10)));
+            kill(process.pid, SIGKILL);
+            killed.kills += finishProcess(process).status == 128 + SIGKILL;
+            const std::string now = readFile(dir / output);
+            EXPECT_TRUE(now == "old output\n" || now == expected)
+                << "a partial file of " << now.size();
+            for (const std::string& name : listing(dir)) {
+                killed.left += isTemporaryName(name) && seen.insert(name).second;
+            }
+        }
+        EXPECT_EQ(run({"-createClassReg", tags, (dir / output).string()}).status, 0);
+        for (const std::string& name : listing(dir)) {
+            EXPECT_FALSE(isTemporaryName(name)) << name << " stays after a whole run";
+        }
+        std::cout << killed.left << " staging files left by " << killed.kills << " kills\n";
+        return killed;
     }
 
     fs::path root_;
@@ -197,8 +248,9 @@ TEST_F(Faults, WriteFailuresKeepTheOldFileAndLeaveNothingBehind)
 }
 
 // Stopped while it makes its new file, a run finishes the replacement, then dies of the signal,
-// leaving the whole new output and nothing else. Killed, it leaves the old or the new output,
-// and its staging file's name only if the kill falls between naming and renaming it.
+// leaving the whole new output and nothing else; so for 32 and 33, the signals glibc keeps for
+// itself. Killed, it leaves the old or the new output, and its staging file's name only if the
+// kill falls between naming and renaming it, which the next run removes.
 TEST_F(Faults, StoppedWhileWritingLeavesTheWholeNewFileAndNothingElse)
 {
     writeFile(work_ / "big.tags", moduleText(400000));
@@ -206,7 +258,7 @@ TEST_F(Faults, StoppedWhileWritingLeavesTheWholeNewFileAndNothingElse)
     const std::string expected = readFile(work_ / "expected.cpp");
     writeFile(work_ / "out.cpp", "old output\n");
     const auto before = listing(work_);
-    for (const int signalNumber : {SIGTERM, SIGINT, SIGHUP, SIGUSR1}) {
+    for (const int signalNumber : {SIGTERM, SIGINT, SIGHUP, SIGUSR1, 32, 33}) {
         int caught = 0;
         for (int attempt = 0; attempt < 5 && caught == 0; ++attempt) {
             const Process process = start({"-createClassReg", "big.tags", "out.cpp"});
@@ -221,36 +273,10 @@ TEST_F(Faults, StoppedWhileWritingLeavesTheWholeNewFileAndNothingElse)
         }
         EXPECT_GT(caught, 0) << "no run was caught while writing, signal " << signalNumber;
     }
-
-    // Kills at random moments of a run, however long a run takes on this machine.
-    const auto started = std::chrono::steady_clock::now();
-    run({"-createClassReg", "big.tags", "out.cpp"});
-    const auto runTime = std::chrono::duration_cast<std::chrono::microseconds>(
-                             std::chrono::steady_clock::now() - started)
-                             .count();
-    writeFile(work_ / "out.cpp", "old output\n");
-    std::mt19937 random(11);
-    int kills = 0;
-    int left = 0;
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        const Process process = start({"-createClassReg", "big.tags", "out.cpp"});
-        std::this_thread::sleep_for(std::chrono::microseconds(random() % (runTime * 9 / 10)));
-        kill(process.pid, SIGKILL);
-        const ProcessResult result = finishProcess(process);
-        const std::string now = readFile(work_ / "out.cpp");
-        EXPECT_TRUE(now == "old output\n" || now == expected) << "a partial file of " << now.size();
-        kills += result.status == 128 + SIGKILL;
-        for (const std::string& name : listing(work_)) {
-            if (isTemporaryName(name)) {
-                ++left;
-                fs::remove(work_ / name);
-            }
-        }
-        writeFile(work_ / "out.cpp", "old output\n");
-    }
-    EXPECT_GT(kills, 25);
-    EXPECT_LE(left * 100, kills) << left << " staging files left by " << kills << " kills";
-    std::cout << left << " staging files left by " << kills << " kills\n";
+    const Killed killed = killWhileReplacing(work_, "big.tags", "out.cpp", expected, 50);
+    EXPECT_GT(killed.kills, 25);
+    EXPECT_LE(killed.left * 100, killed.kills)
+        << killed.left << " staging files left by " << killed.kills << " kills";
 }
 
 // Links are followed and their final target replaced; devices, FIFOs and /dev/stdout are
@@ -778,6 +804,109 @@ TEST_F(MemoryGroup, FilesOnATmpfsCount)
     fs::remove(held);
 }
 
+// A file system of the kind users build on, mounted in the test's own folder and removed after:
+// ext4, xfs and btrfs on a loop device of an image file; a tmpfs; overlayfs with its upper layer
+// on a tmpfs, as a container's; bindfs (FUSE) over a tmpfs, which makes no unnamed files, so the
+// writer's named staging runs for real.
+class FileSystems : public Faults, public testing::WithParamInterface<const char*>
+{
+protected:
+    void SetUp() override
+    {
+        Faults::SetUp();
+        if (geteuid() != 0) {
+            GTEST_SKIP() << "mounting a file system needs root";
+        }
+        const std::string type = GetParam();
+        const std::map<std::string, std::string> scripts = {
+            {"ext4", "truncate -s 64M img && mkfs.ext4 -q -F img && mount -o loop img mnt"},
+            {"xfs", "truncate -s 300M img && mkfs.xfs -q -f img && mount -o loop img mnt"},
+            {"btrfs", "truncate -s 160M img && mkfs.btrfs -q -f img && mount -o loop img mnt"},
+            {"tmpfs", "mount -t tmpfs -o size=64m tmpfs mnt"},
+            {"overlayfs", "mkdir lower layers && mount -t tmpfs -o size=64m tmpfs layers && mkdir "
+                          "layers/upper layers/work && mount -t overlay overlay -o lowerdir=lower,"
+                          "upperdir=layers/upper,workdir=layers/work mnt"},
+            {"bindfs", "mkdir under && mount -t tmpfs -o size=64m tmpfs under && bindfs under mnt"},
+        };
+        const ProcessResult made = shell("mkdir mnt && " + scripts.at(type), root_);
+        mounted_ = fs::exists(root_ / "layers") || fs::exists(root_ / "under") || made.status == 0;
+        if (made.status != 0) {
+            GTEST_SKIP() << type << " cannot be mounted here: " << made.err;
+        }
+        dir_ = root_ / "mnt" / "out";
+        fs::create_directory(dir_);
+    }
+    void TearDown() override
+    {
+        if (mounted_) {
+            shell("umount mnt; umount layers under 2>/dev/null; true", root_);
+        }
+        Faults::TearDown();
+    }
+
+    // Fills the file system until a write fails, then gives back `spare` bytes.
+    void fill(std::size_t spare)
+    {
+        const fs::path filler = root_ / "mnt" / "filler";
+        const int fd = open(filler.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+        const std::string block(1 << 16, 'f');
+        while (write(fd, block.data(), block.size()) > 0) {
+        }
+        fsync(fd);
+        close(fd);
+        fs::resize_file(filler, fs::file_size(filler) - std::min(spare, fs::file_size(filler)));
+    }
+
+    bool mounted_ = false;
+    fs::path dir_; // the output's folder, on the file system
+};
+
+TEST_P(FileSystems, ReplaceKeepTheAclSurviveAFullDiskAndKills)
+{
+    writeFile(work_ / "small.tags", moduleText(10));
+    writeFile(work_ / "big.tags", moduleText(150000));
+    const std::string out = (dir_ / "out.cpp").string();
+    ASSERT_EQ(run({"-createClassReg", "small.tags", out}).status, 0);
+    const std::string small = readFile(out);
+    ASSERT_EQ(run({"-createClassReg", "big.tags", (work_ / "big.cpp").string()}).status, 0);
+    const std::string big = readFile(work_ / "big.cpp");
+
+    // Replaced: a new file each time, with the old one's mode and ACL, though the folder's
+    // default ACL would give a new file another.
+    const bool acl =
+        shell("setfacl -m u:1234:rw out.cpp && setfacl -d -m u:4321:r .", dir_).status == 0;
+    std::cout << GetParam() << (acl ? " takes ACLs" : " refuses ACLs") << "\n";
+    const auto aclOf = [&] { return shell("getfacl -cp out.cpp", dir_).out; };
+    struct stat before = {};
+    stat(out.c_str(), &before);
+    const std::string oldAcl = aclOf();
+    ASSERT_EQ(run({"-createClassReg", "big.tags", out}).status, 0);
+    struct stat after = {};
+    stat(out.c_str(), &after);
+    EXPECT_TRUE(readFile(out) == big);
+    EXPECT_NE(after.st_ino, before.st_ino) << "written in place";
+    EXPECT_EQ(after.st_mode, before.st_mode);
+    EXPECT_EQ(aclOf(), oldAcl);
+    EXPECT_EQ(listing(dir_), std::set<std::string>{"out.cpp"});
+
+    // Full: the run fails and the old text stays whole.
+    ASSERT_EQ(run({"-createClassReg", "small.tags", out}).status, 0);
+    fill(big.size() / 2);
+    const ProcessResult full = run({"-createClassReg", "big.tags", out});
+    EXPECT_EQ(full.status, 1);
+    EXPECT_EQ(full.err, "error, could not write " + out + ": No space left on device\n");
+    EXPECT_TRUE(readFile(out) == small);
+    EXPECT_EQ(listing(dir_), std::set<std::string>{"out.cpp"});
+    fs::remove(root_ / "mnt" / "filler");
+
+    // Killed at random: the old or the new text, and nothing left after the next whole run.
+    const Killed killed = killWhileReplacing(dir_, "big.tags", "out.cpp", big, 20);
+    EXPECT_GT(killed.kills, 5);
+}
+
+INSTANTIATE_TEST_SUITE_P(Mounted, FileSystems,
+                         testing::Values("ext4", "xfs", "btrfs", "tmpfs", "overlayfs", "bindfs"));
+
 TEST_F(Faults, HugeFilesAndLines)
 {
     // A tag file of a few hundred megabytes renders line for line.
@@ -829,18 +958,23 @@ TEST_F(Faults, LongAndUnusualPaths)
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_NE(readFile(deep / "deep_reg.cpp").find("init_deep()"), std::string::npos);
 
-    // A file name of the longest length allowed still leaves room for the temporary file;
-    // files that look like temporary files of ours are neither in the way nor taken away.
+    // A file name of the longest length allowed still leaves room for the staging file. Files
+    // that look like staging files of ours are neither in the way nor taken away, nor is one
+    // that a live writer holds locked; one that a killed run left is removed.
     const std::string longest(255, 'o');
     writeFile(work_ / "m.tags", "CLASSES = Shape\n");
     for (int i = 0; i < 100; ++i) {
         writeFile(work_ / (".quorlModuleParser-" + std::to_string(i) + "-0.tmp"), "theirs");
         fs::create_directory(work_ / (".quorlModuleParser-" + std::to_string(i) + "-1.tmp"));
     }
-    writeFile(work_ / ".quorlModuleParser-0000000000000000.tmp", "theirs");
+    writeFile(work_ / ".quorlModuleParser-00000000000000ff.tmp", "held");
+    const int held = open((work_ / ".quorlModuleParser-00000000000000ff.tmp").c_str(), O_RDONLY);
+    ASSERT_EQ(flock(held, LOCK_EX), 0);
     const auto others = listing(work_);
+    writeFile(work_ / ".quorlModuleParser-0000000000000000.tmp", "left by a kill");
     result = run({"-createTagsInfo", "m.tags", longest});
     EXPECT_EQ(result.status, 0) << result.err;
+    close(held);
     auto expected = others;
     expected.insert(longest);
     EXPECT_EQ(listing(work_), expected);
