@@ -16,6 +16,37 @@ std::string moduleNameOf(const std::string& inputPath)
     return extractToChar(fileName, '.');
 }
 
+// "<tag file>:<line>:<column>: " for `piece`, a view into the list's text, which IDEs and build
+// logs lead to; without the place where the list holds the piece elsewhere.
+std::string placeOf(const TagList& tags, const std::string& path, std::string_view piece)
+{
+    std::size_t lineNumber = 0;
+    std::size_t column = 0;
+    return pathForMessages(path) +
+           (tags.locate(piece, &lineNumber, &column)
+                ? ":" + std::to_string(lineNumber) + ":" + std::to_string(column) + ": "
+                : ": ");
+}
+
+// What makes a module register nothing by mistake: a tag that is nearly CLASSES, at the first
+// line of each run of them, and no CLASSES at all, at the file.
+void warnOfClassesTag(const TagList& tags, const std::string& path, std::ostream& err)
+{
+    const char* lastName = nullptr;
+    tags.visitAll([&](std::string_view name, std::string_view) {
+        if (name.data() != lastName && isNearMissOfClassesTag(name)) {
+            err << placeOf(tags, path, name) << "warning: '" << quotedForMessages(name)
+                << "' is not the CLASSES tag, so its values register no class; did you mean "
+                   "CLASSES?\n";
+        }
+        lastName = name.data();
+    });
+    if (!tags.hasTag(classesTag)) {
+        err << pathForMessages(path) << ":1:1: warning: no CLASSES tag, so module '"
+            << moduleNameOf(path) << "' registers no class\n";
+    }
+}
+
 } // namespace
 
 int createClassReg(const CommandLine& line, std::ostream& err, const RunOptions& options)
@@ -35,6 +66,9 @@ int createClassReg(const CommandLine& line, std::ostream& err, const RunOptions&
     if (!tags->hasTag(classesTag)) {
         err << "warning - no classes found. Proxy file created (with no actual registrations).\n";
     }
+    if (options.pointAtFaults) {
+        warnOfClassesTag(*tags, line.shown(2), err);
+    }
     const std::string moduleName = moduleNameOf(line.args[2]);
 
     std::string message;
@@ -43,13 +77,7 @@ int createClassReg(const CommandLine& line, std::ostream& err, const RunOptions&
     if (text.empty()) {
         err << message << "error, registration file could not be created.\n";
         if (options.pointAtFaults) {
-            std::size_t lineNumber = 0;
-            std::size_t column = 0;
-            err << pathForMessages(line.shown(2));
-            if (tags->locate(fault.at, &lineNumber, &column)) {
-                err << ":" << lineNumber << ":" << column;
-            }
-            err << ": error: " << fault.what << "\n";
+            err << placeOf(*tags, line.shown(2), fault.at) << "error: " << fault.what << "\n";
         }
         return 1;
     }

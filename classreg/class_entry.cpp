@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <algorithm>
+
 namespace Quorl {
 namespace {
 
@@ -38,8 +40,9 @@ bool refuse(std::uint64_t index, std::string_view value, const char* report, std
 {
     *message = entryMessage(index, report, value);
     if (fault != nullptr) {
-        *fault = EntryFault{value.substr(offset),
-                            "the " + ordinal(index + 1) + " CLASSES value " + what};
+        *fault = EntryFault{value.substr(offset), "the " + ordinal(index + 1) +
+                                                      " CLASSES value (class entry " +
+                                                      std::to_string(index) + ") " + what};
     }
     return false;
 }
@@ -52,6 +55,7 @@ struct Words
 {
     QStringView at[maxWords];
     int count = 0;
+    QStringView more; // from the first word too many on
 };
 
 Words wordsOf(QStringView rest)
@@ -66,15 +70,42 @@ Words wordsOf(QStringView rest)
         words.at[words.count] = rest.left(blank);
         rest = rest.mid(blank + 1);
     }
-    ++words.count; // the rest does not matter
+    ++words.count;
+    words.more = rest;
     return words;
 }
 
-std::string wrongCount(const Words& words)
+const char* const forms =
+    "a class entry has 1, 3 or 5 words: 'Class', 'Class inherits Base' or 'Class in header "
+    "inherits Base'";
+
+// Where a wrong word count comes from, at `offset` of the value: two blanks in a row or a tab
+// between words, which the eye does not tell from one blank, else the first word too many.
+std::string wrongCount(const Words& words, std::string_view inner, std::size_t innerOffset,
+                       std::size_t moreOffset, std::size_t* offset)
 {
-    return "has " + (words.count > maxWords ? "more than 5" : std::to_string(words.count)) +
-           " words; a class entry has 1, 3 or 5: 'Class', 'Class inherits Base' or 'Class in "
-           "header inherits Base'";
+    const std::string count = words.count > maxWords ? "more than 5" : std::to_string(words.count);
+    const std::size_t blanks = std::min(inner.find("  "), inner.size());
+    const std::size_t tab = std::min(inner.find('\t'), inner.size());
+    if (blanks < inner.size() || tab < inner.size()) {
+        *offset = innerOffset + std::min(blanks + 1, tab);
+        return "has " +
+               std::string(tab < blanks ? "a tab here, which does not part words"
+                                        : "two blanks in a row here, which make an "
+                                          "empty word") +
+               ", so " + count + " words; " + forms + ", one blank apart";
+    }
+    *offset = words.count > maxWords ? moreOffset : 0;
+    return "has " + count + " words" + (words.count > maxWords ? ", this one too many; " : "; ") +
+           forms;
+}
+
+// The forms a value that names a header without a base may mean.
+std::string withoutBase(std::string_view className)
+{
+    return "; with a header write 'Class in header inherits Base', or the class alone, whose "
+           "header is then " +
+           quotedForMessages(className) + ".h";
 }
 
 } // namespace
@@ -101,18 +132,24 @@ bool parseClassEntry(std::uint64_t index, std::string_view value, ClassEntry* en
                               : text.substr(offset(word), static_cast<std::size_t>(word.size()));
     };
     if (words.count != 1 && words.count != 3 && words.count != 5) {
-        return refuse(index, value, " is invalid", 0, wrongCount(words), message, fault);
+        const QStringView trimmed = QStringView(qtext).trimmed();
+        std::size_t at = 0;
+        const std::string what = wrongCount(words, narrow(trimmed), offset(trimmed),
+                                            words.count > maxWords ? offset(words.more) : 0, &at);
+        return refuse(index, value, " is invalid", at, what, message, fault);
     }
     // The keywords in the order the forms check them: "in" of five words, then "inherits".
     for (const int at : {1, 3}) {
         const char* keyword = words.count == 5 && at == 1 ? "in" : "inherits";
         if (at < words.count - 1 && !isKeyword(words.at[at], keyword)) {
+            const bool header = words.count == 3 && isKeyword(words.at[1], "in");
             return refuse(index, value,
                           at == 1 && words.count == 5 ? ": middle entry is not \"in\" "
                                                       : ": middle entry is not \"inherits\" ",
                           offset(words.at[at]),
                           "has '" + quotedForMessages(narrow(words.at[at])) + "' where '" +
-                              keyword + "' belongs",
+                              keyword + "' belongs" +
+                              (header ? withoutBase(narrow(words.at[0])) : std::string()),
                           message, fault);
         }
     }

@@ -12,6 +12,10 @@ class TagList;
 // The one tag the class registration reads.
 inline const std::string classesTag = "CLASSES";
 
+// Whether a tag's name looks like a mistyped "CLASSES": another letter case, the singular, or a
+// letter missing or extra.
+bool isNearMissOfClassesTag(std::string_view name);
+
 // One accepted "CLASSES" value. Reusing one entry for many values saves allocations; every call
 // sets all three parts.
 struct ClassEntry

@@ -59,6 +59,25 @@ bool forEachEntry(const TagList& tags, std::string* message, EntryFault* fault, 
 
 } // namespace
 
+bool isNearMissOfClassesTag(std::string_view name)
+{
+    std::string lower(name);
+    for (char& c : lower) {
+        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    // One letter more in the longer than in the shorter: they agree around it.
+    const bool longer = lower.size() > 7;
+    const std::string_view more = longer ? std::string_view(lower) : "classes";
+    const std::string_view fewer = longer ? "classes" : std::string_view(lower);
+    std::size_t same = 0;
+    while (same < fewer.size() && more[same] == fewer[same]) {
+        ++same;
+    }
+    return name != classesTag &&
+           (lower == "classes" || lower == "class" ||
+            (more.size() == fewer.size() + 1 && more.substr(same + 1) == fewer.substr(same)));
+}
+
 std::string generateClassRegistration(const TagList& tags, const std::string& moduleName,
                                       std::string* message, EntryFault* fault)
 {

@@ -3,7 +3,7 @@
 # quorl_add_tags_info(<target> <tag file> [NEW_TARGET] [OUTPUT <path>])
 #
 # What they take and do is described once, in doc/cmake.md (installed with the package's
-# documents, share/doc/quorl-module-parser/cmake.md).
+# documents, share/doc/quorl-module-parser/doc/cmake.md).
 
 include_guard(GLOBAL)
 

@@ -73,27 +73,35 @@ endif()
 set(QUORL_RELEASE_DATE_RFC2822 "${QUORL_RELEASE_DATE}")
 set(QUORL_RELEASE_DATE "${CMAKE_MATCH_1} ${CMAKE_MATCH_2} ${CMAKE_MATCH_3}")
 set(generated_docs ${CMAKE_CURRENT_BINARY_DIR}/docs)
-configure_file(doc/quorlModuleParser.1.in ${generated_docs}/quorlModuleParser.1 @ONLY)
+# The man page names the documents where they are installed, which only the install knows (a
+# prefix given to cmake --install, the Debian package's /usr): configured here but for that, and
+# again, with it, as it is installed.
+set(QUORL_DOC_PATH @QUORL_DOC_PATH@)
+configure_file(doc/quorlModuleParser.1.in ${generated_docs}/quorlModuleParser.1.in @ONLY)
 configure_file(packaging/debian/changelog.in ${generated_docs}/changelog @ONLY)
 find_program(QUORL_GZIP gzip)
-foreach(file quorlModuleParser.1 changelog)
-    if(QUORL_GZIP)
-        # -n leaves out the name and time stamp, so the same text gives the same bytes.
-        execute_process(COMMAND ${QUORL_GZIP} -n -9 -c ${generated_docs}/${file}
-                        OUTPUT_FILE ${generated_docs}/${file}.gz RESULT_VARIABLE failed)
-        if(failed)
-            message(FATAL_ERROR "gzip ${file}: ${failed}")
-        endif()
-        set(${file}_installed ${generated_docs}/${file}.gz)
-    else()
-        set(${file}_installed ${generated_docs}/${file})
-    endif()
-endforeach()
-install(FILES ${quorlModuleParser.1_installed} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
-        COMPONENT Runtime)
-install(FILES README.md NEWS.md doc/cmake.md doc/qmake.md packaging/debian/copyright
-              ${changelog_installed}
+# -n leaves out the name and time stamp, so the same text gives the same bytes.
+set(compress "")
+if(QUORL_GZIP)
+    set(compress "execute_process(COMMAND \"${QUORL_GZIP}\" -n -9 -f \"\${page}\")
+                  set(page \"\${page}.gz\")")
+    execute_process(COMMAND ${QUORL_GZIP} -n -9 -c ${generated_docs}/changelog
+                    OUTPUT_FILE ${generated_docs}/changelog.gz)
+    set(changelog_installed ${generated_docs}/changelog.gz)
+else()
+    set(changelog_installed ${generated_docs}/changelog)
+endif()
+install(CODE "
+    set(QUORL_DOC_PATH \"\${CMAKE_INSTALL_PREFIX}/${QUORL_DOC_DIR}\")
+    set(page \"${generated_docs}/installed/quorlModuleParser.1\")
+    configure_file(\"${generated_docs}/quorlModuleParser.1.in\" \"\${page}\" @ONLY)
+    ${compress}
+    file(INSTALL DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_MANDIR}/man1\" TYPE FILE
+         FILES \"\${page}\")" COMPONENT Runtime)
+# The documents keep the layout of the sources, so that their links lead where they should.
+install(FILES README.md NEWS.md packaging/debian/copyright ${changelog_installed}
         DESTINATION ${QUORL_DOC_DIR} COMPONENT Runtime)
+install(FILES doc/cmake.md doc/qmake.md DESTINATION ${QUORL_DOC_DIR}/doc COMPONENT Runtime)
 # The documents show the geometry example and name its files.
 install(DIRECTORY examples/geometry DESTINATION ${QUORL_DOC_DIR}/examples COMPONENT Runtime)
 

@@ -101,6 +101,35 @@ TEST_F(Regenerate, ReplacesOnlyChangedTextAndTouchesTheStamp)
               (std::vector<std::string>{"m.tags", "out.cpp", "out.stamp", "target.cpp"}));
 }
 
+// A misspelt CLASSES tag, or none at all, builds as it should, with the tool's output, but gets
+// a warning that IDEs lead to: at each run of the near miss, and at the file.
+TEST_F(Regenerate, MisspeltOrMissingClassesTagsAreNamed)
+{
+    const std::string tags = (dir_ / "m.tags").string();
+    writeFile(dir_ / "m.tags", "MODULE = m\nCLASS = Circle\nCLASS = Square\nClasses = Shape\n"
+                               "  CLASSE = Ellipse\nCLASSESS = Line\nCLASSIC = no\nGLASSES = no\n");
+    const std::string nearMiss =
+        "' is not the CLASSES tag, so its values register no class; did you mean CLASSES?\n";
+    ProcessResult result = regenerate((dir_ / "out.cpp").string());
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err,
+              "warning - no classes found. Proxy file created (with no actual registrations).\n" +
+                  tags + ":2:1: warning: 'CLASS" + nearMiss + tags + ":4:1: warning: 'Classes" +
+                  nearMiss + tags + ":5:3: warning: 'CLASSE" + nearMiss + tags +
+                  ":6:1: warning: 'CLASSESS" + nearMiss + tags +
+                  ":1:1: warning: no CLASSES tag, so module 'm' registers no class\n");
+    writeFile(dir_ / "m.tags", "CLASSES = Shape\nclasses = Circle\n");
+    result = regenerate((dir_ / "out.cpp").string());
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, tags + ":2:1: warning: 'classes" + nearMiss);
+    ASSERT_EQ(runProcess({QUORL_EXECUTABLE, "-createClassReg", tags, (root_ / "tool.cpp").string()},
+                         streams_)
+                  .err,
+              "")
+        << "the tool's own output stays as it is";
+    EXPECT_EQ(readFile(dir_ / "out.cpp"), readFile(root_ / "tool.cpp"));
+}
+
 TEST_F(Regenerate, FailuresNameTheTagFileAndTouchNothing)
 {
     const fs::path out = dir_ / "out.cpp";
@@ -114,25 +143,33 @@ TEST_F(Regenerate, FailuresNameTheTagFileAndTouchNothing)
                           "entry: Circle derives Shape\n"
                           "error, registration file could not be created.\n" +
                               (dir_ / "m.tags").string() +
-                              ":1:18: error: the 1st CLASSES value has 'derives' where 'inherits' "
-                              "belongs\n" +
+                              ":1:18: error: the 1st CLASSES value (class entry 0) has 'derives' "
+                              "where 'inherits' belongs\n" +
                               notGenerated);
 
-    // A bad CLASSES value gets a line that IDEs lead to: where its fault is, and which value.
-    struct Fault
-    {
-        const char* value;
-        const char* location;
-    };
-    for (const auto& [value, location] :
-         {Fault{"Circle inherits", ":4:12: error: the 3rd CLASSES value has 2 "
-                                   "words; a class entry has 1, 3 or 5: "
-                                   "'Class', 'Class inherits Base' or 'Class in "
-                                   "header inherits Base'"},
-          Fault{"Ellipse inherit Circle", ":4:20: error: the 3rd CLASSES value has 'inherit' "
-                                          "where 'inherits' belongs"},
-          Fault{"Square in square.h Inherit Shape",
-                ":4:31: error: the 3rd CLASSES value has 'Inherit' where 'inherits' belongs"}}) {
+    // A bad CLASSES value gets a line that IDEs lead to: where its fault is, and which value,
+    // numbered as the tool's own message numbers it.
+    const std::string forms = "; a class entry has 1, 3 or 5 words: 'Class', 'Class inherits Base' "
+                              "or 'Class in header inherits Base'";
+    const std::string third = " error: the 3rd CLASSES value (class entry 2) has ";
+    for (const auto& [value, location] : std::vector<std::pair<std::string, std::string>>{
+             {"Circle inherits", ":4:12:" + third + "2 words" + forms},
+             {"Ellipse inherit Circle", ":4:20:" + third + "'inherit' where 'inherits' belongs"},
+             {"Square in square.h Inherit Shape",
+              ":4:31:" + third + "'Inherit' where 'inherits' belongs"},
+             // What the eye does not see is pointed at and named.
+             {"B  inherits A", ":4:14:" + third +
+                                   "two blanks in a row here, which make an empty word, so 4 "
+                                   "words" +
+                                   forms + ", one blank apart"},
+             {"Circle\tinherits Shape", ":4:18:" + third +
+                                            "a tab here, which does not part words, so 2 words" +
+                                            forms + ", one blank apart"},
+             {"a b c d e f", ":4:22:" + third + "more than 5 words, this one too many" + forms},
+             {"Square in square.h",
+              ":4:19:" + third +
+                  "'in' where 'inherits' belongs; with a header write 'Class in header inherits "
+                  "Base', or the class alone, whose header is then Square.h"}}) {
         writeFile(dir_ / "m.tags", std::string("CLASSES = Shape\n# a comment\nCLASSES = Circle\n") +
                                        "CLASSES = \"" + value + "\"\n");
         const std::string tail = (dir_ / "m.tags").string() + location + "\n" + notGenerated;

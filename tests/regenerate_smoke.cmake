@@ -29,8 +29,8 @@ file(WRITE "${bad}" "CLASSES = Circle derives Shape\n")
 execute_process(COMMAND ${EMULATOR} "${PROGRAM}" -createClassReg "${bad}" "${SCRATCH}/bad.cpp"
                 RESULT_VARIABLE status ERROR_VARIABLE err)
 string(REPLACE "\r\n" "\n" err "${err}")
-string(CONCAT tail "${bad}:1:18: error: the 1st CLASSES value has 'derives' where 'inherits' "
-                  "belongs\n${bad}: error: class registration not generated\n")
+string(CONCAT tail "${bad}:1:18: error: the 1st CLASSES value (class entry 0) has 'derives' where "
+                  "'inherits' belongs\n${bad}: error: class registration not generated\n")
 string(FIND "${err}" "${tail}" at)
 if(status EQUAL 0 OR at EQUAL -1)
     message(FATAL_ERROR "the bad tag file gave ${status}:\n${err}\nnot ending in:\n${tail}")

@@ -24,5 +24,8 @@ if [ "$(id -u)" = 0 ] && command -v apt-get >/dev/null 2>&1; then
 fi
 
 echo "missing packages:$missing" >&2
-echo "install them with: sudo apt-get install$missing" >&2
+echo "install them as root with: apt-get install$missing" >&2
+if command -v sudo >/dev/null 2>&1; then
+    echo "or, with sudo: sudo apt-get install$missing" >&2
+fi
 exit 1

@@ -4,8 +4,8 @@
 # minbase with make, git and ca-certificates only), copies the committed tree (git archive HEAD)
 # into it and runs the README's two commands there, `make demo` and then `make test`, as a new
 # user would. For <suite>-qt5-user, root installs Qt 5 and a compiler, a normal user sees what
-# the two commands ask for (make demo only the build's packages), root installs what `make deps`
-# asks for, and the normal user runs the two commands.
+# the two commands ask for (make demo only the build's packages, to be installed as root: there is
+# no sudo), root installs what `make deps` asks for, and the normal user runs the two commands.
 #
 #   tools/fresh-machine-check.sh [suite...]      (default: bookworm bullseye bookworm-qt5-user)
 #
@@ -99,7 +99,9 @@ check_release() {
         in_chroot "useradd --create-home builder && chown -R builder /src"
         builder=builder
         step "$release-demo-names-the-build" in_chroot "! make demo 2>/tmp/said && cat /tmp/said &&
-            grep -qx 'missing packages: cmake ninja-build' /tmp/said" $builder
+            grep -qx 'missing packages: cmake ninja-build' /tmp/said &&
+            grep -qx 'install them as root with: apt-get install cmake ninja-build' /tmp/said &&
+            ! grep -q sudo /tmp/said" $builder
         step "$release-test-names-the-tests" in_chroot "! make test 2>/tmp/said && cat /tmp/said &&
             grep -q 'missing packages: cmake ninja-build libgtest-dev .*lintian' /tmp/said" $builder
         step "$release-deps" in_chroot "make deps"

@@ -1,4 +1,5 @@
-# Installs the build tree into a fresh PREFIX, as `cmake --install` does for users.
+# Installs the build tree into a fresh PREFIX, as `cmake --install` does for users, and checks
+# the installed documents.
 #   cmake -DBUILD_DIR=<dir> -DPREFIX=<dir> -P install_test.cmake
 include(${CMAKE_CURRENT_LIST_DIR}/common.cmake)
 
@@ -13,3 +14,56 @@ file(GLOB_RECURSE config "${PREFIX}/*/QuorlModuleParserConfigVersion.cmake")
 if(NOT config)
     message(FATAL_ERROR "no CMake package version file under ${PREFIX}")
 endif()
+
+# The installed documents as a reader finds them: every link of theirs leads to an installed
+# file, the user's documents name no file of the sources' tests, and the man page gives the tag
+# file, the grammar and the classes' part before the output file's detail, and names the
+# documents where they are installed.
+set(docs "${PREFIX}/share/doc/quorl-module-parser")
+file(GLOB_RECURSE pages RELATIVE "${docs}" "${docs}/*.md")
+foreach(page IN LISTS pages)
+    file(READ "${docs}/${page}" text)
+    get_filename_component(folder "${docs}/${page}" DIRECTORY)
+    # A list holds no brackets well: each link becomes "@link <target>)" first.
+    string(REPLACE "](" "@link " text "${text}")
+    string(REGEX MATCHALL "@link [^)#]+\\)" links "${text}")
+    foreach(link IN LISTS links)
+        string(REGEX REPLACE "^@link (.*)\\)$" "\\1" target "${link}")
+        if(NOT target MATCHES "^[a-z]+:" AND NOT EXISTS "${folder}/${target}")
+            message(FATAL_ERROR "${page} links ${target}, which is not installed")
+        endif()
+    endforeach()
+endforeach()
+execute_process(COMMAND gzip -dc "${PREFIX}/share/man/man1/quorlModuleParser.1.gz"
+                OUTPUT_VARIABLE man)
+foreach(page "${man}" doc/cmake.md doc/qmake.md)
+    set(text "${page}")
+    if(EXISTS "${docs}/${page}")
+        file(READ "${docs}/${page}" text)
+    endif()
+    if(text MATCHES "tests/")
+        message(FATAL_ERROR "an installed document names the sources' tests/:\n${text}")
+    endif()
+endforeach()
+string(REGEX MATCHALL "\n\\.SH [^\n]*" sections "${man}")
+string(REPLACE "\n.SH " "" sections "${sections}")
+string(REPLACE "\"" "" sections "${sections}")
+set(wanted "NAME;SYNOPSIS;DESCRIPTION;TAG FILE FORMAT;THE CLASSES GRAMMAR;THE LISTED CLASSES;"
+           "OUTPUT FILE;EXIT STATUS;DIAGNOSTICS;EXAMPLE;VERSION;SEE ALSO")
+string(REPLACE ";;" ";" wanted "${wanted}")
+if(NOT sections STREQUAL wanted)
+    message(FATAL_ERROR "the man page's sections are ${sections}")
+endif()
+string(REGEX REPLACE ".*SEE ALSO\"?\n(.*)" "\\1" see_also "${man}")
+string(REGEX MATCHALL "\n\\.IR? [^ \n:]+" named "${see_also}")
+list(POP_FRONT named place)
+string(REGEX REPLACE "^\n\\.IR? " "" place "${place}")
+if(NOT place STREQUAL docs)
+    message(FATAL_ERROR "the man page's SEE ALSO names ${place}, not ${docs}")
+endif()
+foreach(file IN LISTS named)
+    string(REGEX REPLACE "^\n\\.IR? " "" file "${file}")
+    if(NOT EXISTS "${docs}/${file}")
+        message(FATAL_ERROR "the man page's SEE ALSO names ${file}, which is not in ${docs}")
+    endif()
+endforeach()

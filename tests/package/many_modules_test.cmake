@@ -54,7 +54,7 @@ foreach(attempt 1 2)
     # The tool's report, the line an IDE leads to (the path as the build gave it), the build
     # step's last word.
     if(status EQUAL 0 OR NOT out MATCHES "middle entry is not \"inherits\""
-       OR NOT out MATCHES "m0.tags:1:18: error: the 1st CLASSES value has 'derives' where 'inherits' belongs"
+       OR NOT out MATCHES "m0.tags:1:18: error: the 1st CLASSES value \\(class entry 0\\) has 'derives' where 'inherits' belongs"
        OR NOT out MATCHES "m0.tags: error: class registration not generated")
         message(FATAL_ERROR "build ${attempt} with a bad tag file gave ${status}:\n${out}")
     endif()

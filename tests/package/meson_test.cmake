@@ -34,7 +34,7 @@ file(APPEND "${source}/tools/tools.tags" "CLASSES = Chisel derives Tool\n")
 execute_process(COMMAND "${MESON}" compile -C "${binary}" RESULT_VARIABLE status
                 OUTPUT_VARIABLE out ERROR_VARIABLE out)
 if(status EQUAL 0 OR NOT out MATCHES
-   "tools/tools.tags:7:18: error: the 5th CLASSES value has 'derives' where 'inherits' belongs")
+   "tools/tools.tags:7:18: error: the 5th CLASSES value \\(class entry 4\\) has 'derives' where 'inherits' belongs")
     message(FATAL_ERROR "a bad tag file gave (${status}):\n${out}")
 endif()
 message(STATUS "a build with a bad tag file:\n${out}")

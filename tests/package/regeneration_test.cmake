@@ -79,7 +79,7 @@ execute_process(COMMAND "${CMAKE_COMMAND}" --build "${binary}" RESULT_VARIABLE s
 file(READ "${generated}" text)
 file(GLOB_RECURSE left "${binary}/quorl/*.tmp")
 set(named "could not be created.\n[^\n]*${source}/geometry.tags:1:18: error: the 1st CLASSES value \
-has 'derives' where 'inherits' belongs\n[^\n]*${source}/geometry.tags: error: class registration not")
+\\(class entry 0\\) has 'derives' where 'inherits' belongs\n[^\n]*${source}/geometry.tags: error: class registration not")
 if(status EQUAL 0 OR NOT text STREQUAL old_text OR left OR NOT out MATCHES "${named} generated\n")
     message(FATAL_ERROR "a bad tag file gave ${status}, left ${left}:\n${out}")
 endif()
