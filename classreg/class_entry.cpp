@@ -18,9 +18,12 @@ std::string entryMessage(std::uint64_t index, const char* fault, std::string_vie
 
 // Case-insensitive comparison agrees with lower-casing first for text from Latin-1: no
 // character of it folds or lowers to an ASCII letter but that letter's own upper case.
-bool isKeyword(QStringView word, const char* keyword)
+constexpr QLatin1String in("in");
+constexpr QLatin1String inherits("inherits");
+
+bool isKeyword(QStringView word, QLatin1String keyword)
 {
-    return word.compare(QLatin1String(keyword), Qt::CaseInsensitive) == 0;
+    return word.compare(keyword, Qt::CaseInsensitive) == 0;
 }
 
 // 1st, 2nd, 3rd, 4th, ..., 11th, 12th, 13th, ..., 21st, ...
@@ -140,15 +143,15 @@ bool parseClassEntry(std::uint64_t index, std::string_view value, ClassEntry* en
     }
     // The keywords in the order the forms check them: "in" of five words, then "inherits".
     for (const int at : {1, 3}) {
-        const char* keyword = words.count == 5 && at == 1 ? "in" : "inherits";
+        const QLatin1String keyword = words.count == 5 && at == 1 ? in : inherits;
         if (at < words.count - 1 && !isKeyword(words.at[at], keyword)) {
-            const bool header = words.count == 3 && isKeyword(words.at[1], "in");
+            const bool header = words.count == 3 && isKeyword(words.at[1], in);
             return refuse(index, value,
                           at == 1 && words.count == 5 ? ": middle entry is not \"in\" "
                                                       : ": middle entry is not \"inherits\" ",
                           offset(words.at[at]),
                           "has '" + quotedForMessages(narrow(words.at[at])) + "' where '" +
-                              keyword + "' belongs" +
+                              keyword.data() + "' belongs" +
                               (header ? withoutBase(narrow(words.at[0])) : std::string()),
                           message, fault);
         }

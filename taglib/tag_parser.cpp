@@ -238,12 +238,11 @@ std::unique_ptr<TagList> TagHeaderParser::parseTagFile(const std::string& path,
         return nullptr;
     }
     auto tags = std::make_unique<TagList>(removePathFromFilename(shownAs), std::move(text));
-    // A value takes a line, and the line its '='.
+    // A value takes a line, and two bytes of it at the least ("=" and its line feed).
     const std::string_view read = tags->text();
     tags->reserveValues(
-        static_cast<std::size_t>(std::min(std::count(read.begin(), read.end(), '\n'),
-                                          std::count(read.begin(), read.end(), '='))) +
-        1);
+        std::min(static_cast<std::size_t>(std::count(read.begin(), read.end(), '\n')) + 1,
+                 read.size() / 2 + 1));
     parseInto(*tags, read, shownAs);
     return tags;
 }
