@@ -80,13 +80,9 @@ fuzz: deps
 	done
 
 # The benchmarks have a build of their own (the bench preset); bench/README.md explains them.
-BENCH_PACKAGES := libbenchmark-dev
-
 bench: deps
-	@tools/ensure-packages.sh $(BENCH_PACKAGES)
 	bench/run.sh
 
-# Builds the benchmarks and checks that they run and that the yardsticks write the tool's bytes.
+# Builds the benchmarks and checks that they run and that the yardstick writes the tool's bytes.
 bench-check: deps
-	@tools/ensure-packages.sh $(BENCH_PACKAGES)
 	cmake --workflow --preset bench

@@ -8,8 +8,6 @@
 // unquoted values, "CLASSES" values in their three forms with single blanks.
 //
 //   yardstick_classreg <input> <output>
-#include "yardstick_text.h"
-
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -23,6 +21,18 @@
 #include <unistd.h>
 
 namespace {
+
+// `text` without blanks and tabs at its ends, nor a CR at its end.
+std::string_view trimmed(std::string_view text)
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
 
 struct Record
 {
