@@ -99,6 +99,19 @@ function(_quorl_tag_file function tags out_var)
     set(${out_var} "${path}" PARENT_SCOPE)
 endfunction()
 
+# Shows the tag file <path> among <target>'s sources, under "Tag Files" in IDEs, compiled by
+# nothing (custom targets take sources since CMake 3.20).
+function(_quorl_show_tag_file target path)
+    get_target_property(type ${target} TYPE)
+    if(type STREQUAL "UTILITY" AND CMAKE_VERSION VERSION_LESS 3.20)
+        return()
+    endif()
+    set_source_files_properties("${path}" TARGET_DIRECTORY ${target}
+                                PROPERTIES HEADER_FILE_ONLY ON)
+    target_sources(${target} PRIVATE "${path}")
+    source_group("Tag Files" FILES "${path}")
+endfunction()
+
 function(_quorl_module_name tags out_var)
     get_filename_component(file_name "${tags}" NAME)
     string(REGEX REPLACE "\\..*$" "" module "${file_name}")
@@ -127,10 +140,15 @@ function(_quorl_generate function target switch tags output what)
         add_custom_command(OUTPUT "${rule}" COMMAND ${command} ${switch} "${tags}" "${output}"
                            DEPENDS "${tags}" ${command} COMMENT "${comment}" VERBATIM)
     endif()
+    # Generated, so Qt's AUTOMOC, AUTOUIC and AUTORCC would wait for them, and the rule, one of
+    # the target's sources, waits for those: they are not for Qt's tools to scan anyway.
+    set_source_files_properties("${rule}" "${output}" PROPERTIES SKIP_AUTOGEN ON)
     if(arg_NEW_TARGET)
-        add_custom_target(${target} ALL DEPENDS "${rule}")
+        add_custom_target(${target} ALL DEPENDS "${rule}" SOURCES "${tags}")
+        source_group("Tag Files" FILES "${tags}")
         return()
     endif()
+    _quorl_show_tag_file(${target} "${tags}")
     get_target_property(type ${target} TYPE)
     get_target_property(target_dir ${target} SOURCE_DIR)
     # Custom targets take sources since CMake 3.20.
@@ -154,7 +172,7 @@ function(_quorl_generate function target switch tags output what)
         # Shown among the target's sources, under "Generated Files" in IDEs; included or read,
         # never compiled on their own. The properties are set where the target was made.
         set_source_files_properties("${output}" TARGET_DIRECTORY ${target}
-                                    PROPERTIES GENERATED ON HEADER_FILE_ONLY ON)
+                                    PROPERTIES GENERATED ON HEADER_FILE_ONLY ON SKIP_AUTOGEN ON)
         if(NOT output STREQUAL source)
             target_sources(${target} PRIVATE "${output}")
         endif()
@@ -188,18 +206,13 @@ function(_quorl_registration_wrapper target generated module header_var)
     set(${header_var} "${header}" PARENT_SCOPE)
 endfunction()
 
-function(quorl_add_class_registration target)
-    set(function quorl_add_class_registration)
-    cmake_parse_arguments(PARSE_ARGV 1 arg "INCLUDE_ONLY" "OUTPUT;OUTPUT_VARIABLE;HEADER_VARIABLE"
-                          "")
-    _quorl_check_arguments(${function} INCLUDE_ONLY OUTPUT OUTPUT_VARIABLE HEADER_VARIABLE)
-    get_target_property(type ${target} TYPE)
+# Stops the configure at what quorl_add_class_registration cannot do with its arguments.
+function(_quorl_check_registration function target type count)
     if(type STREQUAL "INTERFACE_LIBRARY")
         message(FATAL_ERROR "${function}: '${target}' is an INTERFACE library, which compiles "
                             "nothing; name a library or executable that links it")
     endif()
     set(function "${function}(${target})")
-    set(tag_files ${arg_UNPARSED_ARGUMENTS})
     if(type STREQUAL "UTILITY" AND NOT arg_INCLUDE_ONLY)
         message(FATAL_ERROR "${function}: a custom target compiles nothing; give INCLUDE_ONLY "
                             "to only generate")
@@ -207,7 +220,6 @@ function(quorl_add_class_registration target)
     if(arg_INCLUDE_ONLY AND arg_HEADER_VARIABLE)
         message(FATAL_ERROR "${function}: INCLUDE_ONLY writes no header for HEADER_VARIABLE")
     endif()
-    list(LENGTH tag_files count)
     if(count EQUAL 0)
         message(FATAL_ERROR "${function}: no tag file given")
     endif()
@@ -215,30 +227,48 @@ function(quorl_add_class_registration target)
         message(FATAL_ERROR "${function}: OUTPUT names one file, but ${count} tag files were "
                             "given")
     endif()
+endfunction()
+
+# Sets <module_var> to the module of tag file <tags> (at <path>), stopping the configure where
+# that is no C identifier or where another tag file gives the module already: one application,
+# one init_<module>().
+function(_quorl_registration_module function tags path module_var)
+    _quorl_module_name("${tags}" module)
+    if(NOT module MATCHES "^[A-Za-z_][A-Za-z0-9_]*$")
+        string(MAKE_C_IDENTIFIER "${module}" suggestion)
+        message(FATAL_ERROR "${function}: module name '${module}', the name of tag file ${tags} "
+                            "up to its first '.', is not a C identifier, so init_${module}() "
+                            "cannot compile; rename the tag file, for example to "
+                            "${suggestion}.tags")
+    endif()
+    get_property(first GLOBAL PROPERTY "_QUORL_MODULE_${module}")
+    if(first AND NOT first STREQUAL path)
+        message(FATAL_ERROR "${function}: two tag files for module '${module}': ${first} and "
+                            "${path}; rename one of them")
+    endif()
+    set_property(GLOBAL PROPERTY "_QUORL_MODULE_${module}" "${path}")
+    set(${module_var} "${module}" PARENT_SCOPE)
+endfunction()
+
+function(quorl_add_class_registration target)
+    set(function quorl_add_class_registration)
+    cmake_parse_arguments(PARSE_ARGV 1 arg "INCLUDE_ONLY" "OUTPUT;OUTPUT_VARIABLE;HEADER_VARIABLE"
+                          "")
+    _quorl_check_arguments(${function} INCLUDE_ONLY OUTPUT OUTPUT_VARIABLE HEADER_VARIABLE)
+    get_target_property(type ${target} TYPE)
+    list(LENGTH arg_UNPARSED_ARGUMENTS count)
+    _quorl_check_registration(${function} ${target} "${type}" ${count})
+    set(function "${function}(${target})")
     set(outputs "")
     set(headers "")
-    set(modules "")
-    foreach(tags IN LISTS tag_files)
-        _quorl_tag_file(${function} "${tags}" tags_path)
-        _quorl_module_name("${tags}" module)
-        if(NOT module MATCHES "^[A-Za-z_][A-Za-z0-9_]*$")
-            string(MAKE_C_IDENTIFIER "${module}" suggestion)
-            message(FATAL_ERROR "${function}: module name '${module}', the name of tag file "
-                                "${tags} up to its first '.', is not a C identifier, so "
-                                "init_${module}() cannot compile; rename the tag file, for "
-                                "example to ${suggestion}.tags")
+    set(paths "")
+    foreach(tags IN LISTS arg_UNPARSED_ARGUMENTS)
+        _quorl_tag_file(${function} "${tags}" path)
+        if(path IN_LIST paths)
+            message(FATAL_ERROR "${function}: tag file ${path} is given twice")
         endif()
-        if(module IN_LIST modules)
-            message(FATAL_ERROR "${function}: two tag files for module '${module}'")
-        endif()
-        list(APPEND modules "${module}")
-        # One application, one init_<module>(): a module comes from one tag file project-wide.
-        get_property(first GLOBAL PROPERTY "_QUORL_MODULE_${module}")
-        if(first AND NOT first STREQUAL tags_path)
-            message(FATAL_ERROR "${function}: module '${module}' comes from ${tags_path}, but "
-                                "already from ${first}; rename one of the tag files")
-        endif()
-        set_property(GLOBAL PROPERTY "_QUORL_MODULE_${module}" "${tags_path}")
+        list(APPEND paths "${path}")
+        _quorl_registration_module(${function} "${tags}" "${path}" module)
         # A folder for each module, so that a module renamed or gone leaves nothing on the
         # include path.
         set(output "${arg_OUTPUT}")
@@ -246,16 +276,14 @@ function(quorl_add_class_registration target)
             set(output "quorl/${target}/${module}/${module}_reg.cpp")
         endif()
         get_filename_component(output "${output}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_BINARY_DIR}")
-        _quorl_generate(${function} ${target} -createClassReg "${tags_path}" "${output}"
+        _quorl_generate(${function} ${target} -createClassReg "${path}" "${output}"
                         "class registration")
-        if(arg_INCLUDE_ONLY)
-            if(NOT type STREQUAL "UTILITY")
-                get_filename_component(output_dir "${output}" DIRECTORY)
-                target_include_directories(${target} PRIVATE "${output_dir}")
-            endif()
-        else()
+        if(NOT arg_INCLUDE_ONLY)
             _quorl_registration_wrapper(${target} "${output}" "${module}" header)
             list(APPEND headers "${header}")
+        elseif(NOT type STREQUAL "UTILITY")
+            get_filename_component(output_dir "${output}" DIRECTORY)
+            target_include_directories(${target} PRIVATE "${output_dir}")
         endif()
         list(APPEND outputs "${output}")
     endforeach()

@@ -19,9 +19,10 @@ function(build binary)
     run_checked("${CMAKE_COMMAND}" --build "${binary}" --parallel 2)
 endfunction()
 
-# Fails unless building again does nothing: no tool run, no compile, no link.
+# Fails unless building again (with the build arguments after <binary>) does nothing: no tool
+# run, no compile, no link.
 function(expect_nothing_to_build binary)
-    execute_process(COMMAND "${CMAKE_COMMAND}" --build "${binary}" RESULT_VARIABLE status
+    execute_process(COMMAND "${CMAKE_COMMAND}" --build "${binary}" ${ARGN} RESULT_VARIABLE status
                     OUTPUT_VARIABLE out ERROR_VARIABLE out)
     if(NOT status EQUAL 0 OR out MATCHES "Generating|Building|Linking")
         message(FATAL_ERROR "building ${binary} again did work (${status}):\n${out}")

@@ -30,7 +30,13 @@ set(cases
 
     "add_library(other STATIC)\nquorl_add_class_registration(lib geo.tags)
 quorl_add_class_registration(other geo.shapes.tags)"
-    "\\(other\\): module 'geo' comes from .*/geo.shapes.tags, but already from .*/geo.tags. rename"
+    "\\(other\\): two tag files for module 'geo': [^ ]*/geo.tags and [^ ]*/geo.shapes.tags. rename"
+
+    "quorl_add_class_registration(lib geo.tags geo.shapes.tags)"
+    "\\(lib\\): two tag files for module 'geo': [^ ]*/geo.tags and [^ ]*/geo.shapes.tags. rename"
+
+    "quorl_add_class_registration(lib geo.tags geo.tags)"
+    "\\(lib\\): tag file [^ ]*/geo.tags is given twice"
 
     "quorl_add_class_registration(libb geo.tags)"
     "get_target_property.. called with non-existent target \"libb\""

@@ -1,0 +1,5 @@
+#pragma once
+
+#include "app_class.h"
+
+APP_CLASS(Dial);
