@@ -23,8 +23,8 @@ block() {
 }
 
 built=$(cat "$src/examples/geometry/CMakeLists.txt" "$src/tests/package/modular_app/CMakeLists.txt" \
-    "$src/tests/package/modular_app/meson.build" "$src/tests/package/modular_app/"*.pro \
-    "$src/tests/package/modular_app/"*/*.pro)
+    "$src/tests/package/modular_app/meson.build" "$src/tests/package/modular_app/"*/meson.build \
+    "$src/tests/package/modular_app/"*.pro "$src/tests/package/modular_app/"*/*.pro)
 for doc in README.md doc/cmake.md doc/qmake.md; do
     for language in cmake meson qmake; do
         for n in 1 2 3; do

@@ -58,11 +58,16 @@ add_library(lib STATIC)\nquorl_add_class_registration(lib \"../${file}\")\n")
 
     set(meson "(no meson)")
     if(MESON)
-        # The recipe with the one module the tag file names, kept in a folder of that name.
+        # The recipe with the one module the tag file names, kept in a folder of that name with
+        # the module's meson.build.
         string(REPLACE "${recipe_modules}" "{'${prefix}': 'static_library'}" build "${recipe}")
         file(WRITE "${dir}/meson/meson.build" "${build}")
         file(WRITE "${dir}/meson/main.cpp" "int main() { return 0; }\n")
         configure_file("${dir}/${file}" "${dir}/meson/${prefix}/${prefix}.tags" COPYONLY)
+        if(prefix) # an empty name names the top folder, which the recipe refuses first
+            configure_file("${APP_DIR}/shapes/meson.build" "${dir}/meson/${prefix}/meson.build"
+                           COPYONLY)
+        endif()
         file(WRITE "${dir}/meson/${prefix}/${prefix}.cpp" "")
         file(WRITE "${dir}/meson/${prefix}/Shape.h" "struct Shape {
     static const char* getClass() { return \"Shape\"; }
