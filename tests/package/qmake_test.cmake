@@ -1,10 +1,13 @@
 # Builds the modular application with qmake (its modular_app.pro, doc/qmake.md's project) against
 # the installed feature file, in a shadow build: a static and a shared module with hidden
-# symbols, and the program. Building again does nothing; a comment added to a tag file compiles
-# and links nothing; a changed tag file reaches the program; a renamed tag file fails as a clean
-# build fails; make distclean leaves no file; a module moved to QUORL_TAGS_INFO loses its
-# registration. With EMULATOR (Wine), QMAKE is a Windows Qt's qmake, and the program and its DLL
-# are run through it.
+# symbols, and the program, in a subdirs project whose .qmake.conf points at the feature.
+# Building again does nothing; a comment added to a tag file compiles and links nothing; an
+# edited class header recompiles the registration; a changed tag file reaches the program; a
+# renamed tag file fails as a clean build fails; make distclean leaves no file; a module moved
+# to QUORL_TAGS_INFO loses its registration. QMAKEFEATURES in the environment of qmake and make
+# finds the feature too; in qmake's alone, the modules' qmake runs stop, naming the feature.
+# With EMULATOR (Wine), QMAKE is a Windows Qt's qmake, and the program and its DLL are run
+# through it.
 #   cmake -DSCRATCH=<dir> -DAPP_DIR=<dir> -DFEATURES=<dir> -DQMAKE=<qmake> [-DEMULATOR=<command>]
 #         -P qmake_test.cmake
 include(${CMAKE_CURRENT_LIST_DIR}/common.cmake)
@@ -14,15 +17,16 @@ set(binary "${SCRATCH}/build")
 file(REMOVE_RECURSE "${SCRATCH}")
 file(COPY "${APP_DIR}/" DESTINATION "${source}")
 file(MAKE_DIRECTORY "${binary}")
-# Every qmake run, the ones make starts too, finds the feature through the environment.
-set(ENV{QMAKEFEATURES} "${FEATURES}")
+unset(ENV{QMAKEFEATURES})
+file(WRITE "${source}/.qmake.conf" "QMAKEFEATURES *= ${FEATURES}\n")
 find_program(make NAMES make REQUIRED)
-set(program "${binary}/app")
+set(relative_program app)
 if(EMULATOR)
     # MinGW builds into release/; Wine finds the module's DLL on WINEPATH.
-    set(program "${binary}/release/app.exe")
-    set(ENV{WINEPATH} "${binary}/tools/release")
+    set(relative_program release/app.exe)
+    set(ENV{WINEPATH} "${binary}/tools/release;${SCRATCH}/environment/tools/release")
 endif()
+set(program "${binary}/${relative_program}")
 
 # Runs qmake on the project in <dir>, then make there; sets <out_var> to what make printed less
 # its own lines, and fails unless make's status is <expected> (0, or 1 for a failure).
@@ -52,14 +56,15 @@ set(cases
     "QUORL_CLASS_REGISTRATION: tag file missing.tags does not exist .*/missing.tags.. name an"
 
     "QUORL_CLASS_REGISTRATION += geo.tags geo.shapes.tags"
-    "QUORL_CLASS_REGISTRATION: two tag files for module 'geo' .geo.shapes.tags is the second"
+    "QUORL_CLASS_REGISTRATION: two tag files for module 'geo': [^ ]*/geo.tags and [^ ]*/geo.shapes.tags. rename"
 
     "QUORL_MODULE_PARSER_EXECUTABLE = ${CMAKE_COMMAND}\nQUORL_TAGS_INFO += geo.tags"
     "QUORL_MODULE_PARSER_EXECUTABLE is '.*' .*, which does not run as quorlModuleParser")
 while(cases)
     list(POP_FRONT cases lines expected)
-    file(WRITE "${mistakes}/mistake.pro" "CONFIG += quorl_module_parser\n${lines}\n")
-    execute_process(COMMAND "${QMAKE}" mistake.pro WORKING_DIRECTORY "${mistakes}"
+    file(WRITE "${mistakes}/mistake.pro" "${lines}\nload(quorl_module_parser)\n")
+    execute_process(COMMAND "${CMAKE_COMMAND}" -E env "QMAKEFEATURES=${FEATURES}" "${QMAKE}"
+                            mistake.pro WORKING_DIRECTORY "${mistakes}"
                     RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
     if(status EQUAL 0 OR NOT out MATCHES "ERROR: ${expected}")
         message(FATAL_ERROR "qmake with ${lines} gave (${status}):\n${out}")
@@ -78,6 +83,13 @@ file(APPEND "${source}/tools/tools.tags" "# a comment changes no class\n")
 qmake_make("${binary}" 0 out)
 if(NOT out MATCHES "${build_step}" OR out MATCHES "(^|\n)[^ \n]*(g\\+\\+|ar|ln) ")
     message(FATAL_ERROR "a comment in a tag file gave:\n${out}")
+endif()
+
+# qmake scanned the registration's includes, the listed classes' headers among them.
+file(APPEND "${source}/tools/Hammer.h" "// an edited header\n")
+qmake_make("${binary}" 0 out)
+if(NOT out MATCHES "tools_registration")
+    message(FATAL_ERROR "an edited class header did not recompile the registration:\n${out}")
 endif()
 
 file(APPEND "${source}/tools/tools.tags" "CLASSES = Drill in Hammer.h inherits Tool\n")
@@ -115,4 +127,21 @@ qmake_make("${binary}" 1 out)
 set(module "${binary}/shapes/quorl/figures/figures")
 if(EXISTS "${module}_registration.h" OR NOT EXISTS "${module}_tags.txt")
     message(FATAL_ERROR "a module moved to QUORL_TAGS_INFO gave:\n${out}")
+endif()
+
+# The feature found through the environment, where qmake and make both have it; where only the
+# first qmake run has it, the modules' qmake runs (which make starts) stop, naming the feature.
+set(source "${SCRATCH}/app-environment")
+file(COPY "${APP_DIR}/" DESTINATION "${source}")
+set(ENV{QMAKEFEATURES} "${FEATURES}")
+qmake_make("${SCRATCH}/environment" 0 out)
+expect_output("${SCRATCH}/environment/${relative_program}" "${APP_DIR}/expected_output.txt"
+              ${EMULATOR})
+unset(ENV{QMAKEFEATURES})
+file(MAKE_DIRECTORY "${SCRATCH}/first-only")
+run_checked("${CMAKE_COMMAND}" -E chdir "${SCRATCH}/first-only" "${CMAKE_COMMAND}" -E env
+            "QMAKEFEATURES=${FEATURES}" "${QMAKE}" "${source}/modular_app.pro")
+qmake_make("${SCRATCH}/first-only" 1 out)
+if(NOT out MATCHES "no such qmake feature")
+    message(FATAL_ERROR "with QMAKEFEATURES for the first qmake run only:\n${out}")
 endif()
