@@ -1,5 +1,4 @@
 #include "platform.h"
-#include "system.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -52,5 +53,22 @@ void reserveText(std::string* text, std::size_t bytes);
 // ("<n>:memory:<group>": memory.limit_in_bytes, memory.usage_in_bytes, memory.stat under
 // <root>/memory/<group>). UINTMAX_MAX where no limit can be read ("max", unreadable, garbled).
 std::uintmax_t controlGroupRoom(const std::string& groupsFile, const std::string& root);
+
+// What platform_posix.cpp and platform_win32.cpp answer for the code all platforms share:
+// std::fopen for a path as the tool holds it,
+std::FILE* openFile(const std::string& path, const char* mode);
+// the size of the open file, or 0 where it has none (a device, a pipe),
+std::uintmax_t sizeOfOpenFile(std::FILE* file);
+
+// how much more memory the process may come to hold, in the two kinds that limits count,
+struct MemoryRoom
+{
+    std::uintmax_t resident = UINTMAX_MAX; // the machine's and the control groups' memory
+    std::uintmax_t mapped = UINTMAX_MAX;   // the address-space limit
+};
+MemoryRoom memoryRoom();
+
+// and huge pages asked for behind the large buffer `text` reserved (not yet written).
+void adviseHugePages(const std::string& text);
 
 } // namespace Quorl

@@ -1,5 +1,4 @@
 #include "platform.h"
-#include "system.h"
 
 #include <cerrno>
 #include <cwchar>
