@@ -260,7 +260,8 @@ TEST_F(Faults, StoppedWhileWritingLeavesTheWholeNewFileAndNothingElse)
     const auto before = listing(work_);
     for (const int signalNumber : {SIGTERM, SIGINT, SIGHUP, SIGUSR1, 32, 33}) {
         int caught = 0;
-        for (int attempt = 0; attempt < 5 && caught == 0; ++attempt) {
+        std::string runs;
+        for (int attempt = 0; attempt < 10 && caught == 0; ++attempt) {
             const Process process = start({"-createClassReg", "big.tags", "out.cpp"});
             const bool sent = signalWhileWriting(process, work_, signalNumber);
             const ProcessResult result = finishProcess(process);
@@ -269,9 +270,13 @@ TEST_F(Faults, StoppedWhileWritingLeavesTheWholeNewFileAndNothingElse)
                 << "a partial file of " << now.size();
             EXPECT_EQ(listing(work_), before) << "signal " << signalNumber;
             caught += sent && result.status == 128 + signalNumber && now == expected;
+            runs += std::string(sent ? " sent" : " not sent") + ", status " +
+                    std::to_string(result.status) +
+                    (now == expected ? ", new text;" : ", old text;");
             writeFile(work_ / "out.cpp", "old output\n");
         }
-        EXPECT_GT(caught, 0) << "no run was caught while writing, signal " << signalNumber;
+        EXPECT_GT(caught, 0) << "no run was caught while writing, signal " << signalNumber << ":"
+                             << runs;
     }
     const Killed killed = killWhileReplacing(work_, "big.tags", "out.cpp", expected, 50);
     EXPECT_GT(killed.kills, 25);
