@@ -38,8 +38,9 @@ extern const char* const usageText;
 struct RunOptions
 {
     SameText sameText = SameText::write; // file_output.h
-    // After a bad CLASSES value's report, one more line "<tag file>:<line>:<column>: error:
-    // <what>", which IDEs and build logs lead to.
+    // Lines "<tag file>:<line>:<column>: error|warning: <what>", which IDEs and build logs lead
+    // to: after a bad CLASSES value's report, where it goes wrong; for a tag that is nearly
+    // CLASSES, and for a file without CLASSES.
     bool pointAtFaults = false;
 };
 

@@ -1,5 +1,5 @@
-// quorlRegenerate, the build step that the CMake functions and the Meson recipe run for each
-// generated file:
+// quorlRegenerate, the build step that the CMake functions, the qmake feature and the Meson recipe
+// run for each generated file:
 //
 //   quorlRegenerate <-createClassReg | -createTagsInfo> <tag file> <output> [<stamp>]
 //   quorlRegenerate --version
@@ -11,7 +11,9 @@
 // tools that go by times. When the command fails, a last line
 // names the tag file ("<tag file>: error: class registration not generated"), and neither the
 // output nor the stamp is touched, so the next build tries again. A bad CLASSES value gets a line
-// before that which IDEs and build logs lead to: "<tag file>:<line>:<column>: error: <what>".
+// before that which IDEs and build logs lead to: "<tag file>:<line>:<column>: error: <what>";
+// a tag that is nearly CLASSES, or a file without CLASSES, a warning of that form. Every line
+// names a file as it was typed.
 #pragma once
 
 #include <iosfwd>
