@@ -15,7 +15,11 @@ include(${CMAKE_CURRENT_LIST_DIR}/common.cmake)
 set(warnings -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wold-style-cast
              -Wzero-as-null-pointer-constant -Wmissing-declarations -Werror)
 string(REPLACE ";" " " warnings "${warnings}")
-set(options "-DCMAKE_PREFIX_PATH=${PREFIX};${QT_PREFIX}" "-DCMAKE_CXX_FLAGS=${warnings}"
+# The target's Qt, where it is another, through the environment: a ';' would split the arguments.
+if(QT_PREFIX)
+    set(ENV{CMAKE_PREFIX_PATH} "${QT_PREFIX}")
+endif()
+set(options -DCMAKE_PREFIX_PATH=${PREFIX} "-DCMAKE_CXX_FLAGS=${warnings}"
             -DCMAKE_CXX_VISIBILITY_PRESET=hidden -DCMAKE_VISIBILITY_INLINES_HIDDEN=ON)
 if(TOOLCHAIN)
     list(APPEND options -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN} -DQT_HOST_PATH=${QT_HOST_PATH}

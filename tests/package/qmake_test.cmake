@@ -24,7 +24,7 @@ set(relative_program app)
 if(EMULATOR)
     # MinGW builds into release/; Wine finds the module's DLL on WINEPATH.
     set(relative_program release/app.exe)
-    set(ENV{WINEPATH} "${binary}/tools/release;${SCRATCH}/environment/tools/release")
+    set(ENV{WINEPATH} "${binary}/tools/release")
 endif()
 set(program "${binary}/${relative_program}")
 
@@ -135,6 +135,7 @@ set(source "${SCRATCH}/app-environment")
 file(COPY "${APP_DIR}/" DESTINATION "${source}")
 set(ENV{QMAKEFEATURES} "${FEATURES}")
 qmake_make("${SCRATCH}/environment" 0 out)
+set(ENV{WINEPATH} "${SCRATCH}/environment/tools/release")
 expect_output("${SCRATCH}/environment/${relative_program}" "${APP_DIR}/expected_output.txt"
               ${EMULATOR})
 unset(ENV{QMAKEFEATURES})
