@@ -150,6 +150,26 @@ protected:
         return startProcess(argv, (root_ / "streams").string(), options);
     }
 
+    // Whether `signalNumber` ends a run at all: one that waits to read a FIFO.
+    bool signalEndsARun(int signalNumber)
+    {
+        const fs::path fifo = root_ / "waits.fifo";
+        mkfifo(fifo.c_str(), 0666);
+        const Process process = start({"-createTagsInfo", fifo.string(), "waited"});
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        kill(process.pid, signalNumber);
+        for (int wait = 0; wait < 100 && !hasEnded(process); ++wait) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        if (!hasEnded(process)) {
+            std::ofstream(fifo).close(); // the run reads an empty file and ends
+        }
+        const int status = finishProcess(process).status;
+        fs::remove(fifo);
+        fs::remove(work_ / "waited");
+        return status == 128 + signalNumber;
+    }
+
     struct Killed
     {
         int kills = 0;
@@ -259,6 +279,11 @@ TEST_F(Faults, StoppedWhileWritingLeavesTheWholeNewFileAndNothingElse)
     writeFile(work_ / "out.cpp", "old output\n");
     const auto before = listing(work_);
     for (const int signalNumber : {SIGTERM, SIGINT, SIGHUP, SIGUSR1, 32, 33}) {
+        if (!signalEndsARun(signalNumber)) {
+            // C libraries before glibc 2.34 handle 32 and 33 themselves, so they end no run.
+            std::cout << "signal " << signalNumber << " skipped: it ends no run here\n";
+            continue;
+        }
         int caught = 0;
         std::string runs;
         for (int attempt = 0; attempt < 10 && caught == 0; ++attempt) {
